@@ -1,0 +1,51 @@
+// The main window: parameters, options, commands and the data memo.
+#pragma once
+
+#include <QWidget>
+
+#include <memory>
+
+class Dialogs;
+class TcxMaskEdit;
+
+namespace Ui {
+class TForm1;
+}
+
+class TForm1 : public QWidget {
+    Q_OBJECT
+public:
+    explicit TForm1(Dialogs& dialogs, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    Ui::TForm1* Controls() const { return ui.get(); }
+
+    void BtnCaculateClick();
+    void Button1Click();
+    void Button2Click();
+    void Button3Click();
+    void Button4Click();
+    void BtnAboutClick();
+    void BtnHelpClick();
+    void BtnCloseClick();
+    void BtnImportClick();
+    void BtnSaveClick();
+    void BtnClearClick();
+    void CheckBoxHexClick();
+    void EditEnpolyFocusChanged(TcxMaskEdit* sender);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void ApplyAppearance();
+    void ConnectHandlers();
+    void LayoutClientArea();
+
+    std::unique_ptr<Ui::TForm1> ui;
+    Dialogs& dialogs;
+    bool placed = false;
+};
+
+extern TForm1* Form1;

@@ -1,0 +1,45 @@
+// The one door to message boxes, file dialogs and the shell. Forms take a
+// Dialogs by reference so that tests can script the user's answers.
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+class QWidget;
+
+enum class MsgIcon { None, Information, Critical };
+enum class MsgButtons { Ok, OkCancel };
+enum class MsgResult { Ok, Cancel };
+
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+
+    virtual MsgResult MessageBox(QWidget* owner, const QString& text, const QString& caption,
+                                 MsgButtons buttons, MsgIcon icon) = 0;
+
+    // filter: alternating descriptions and patterns separated by "|".
+    // An empty result means the user cancelled.
+    virtual std::optional<QString> OpenFile(QWidget* owner, const QString& filter) = 0;
+    virtual std::optional<QString> SaveFile(QWidget* owner, const QString& filter,
+                                            const QString& initialName) = 0;
+
+    // Opens a document or address with its registered handler; the result is not examined.
+    virtual void ShellExecute(QWidget* owner, const QString& target) = 0;
+};
+
+class QtDialogs final : public Dialogs {
+public:
+    MsgResult MessageBox(QWidget* owner, const QString& text, const QString& caption,
+                         MsgButtons buttons, MsgIcon icon) override;
+    std::optional<QString> OpenFile(QWidget* owner, const QString& filter) override;
+    std::optional<QString> SaveFile(QWidget* owner, const QString& filter,
+                                    const QString& initialName) override;
+    void ShellExecute(QWidget* owner, const QString& target) override;
+};
+
+// "Text(*.txt)|*.txt|All|*.*" -> "Text(*.txt) (*.txt);;All (*)": Qt reads the
+// patterns from the parentheses at the end of each entry, and "*.*" would
+// skip files without an extension on this platform.
+QString QtFileFilter(const QString& pipeFilter);
