@@ -1,0 +1,148 @@
+#include "hextokens.h"
+
+#include <array>
+
+// The cursor steps through the text byte by byte. The code page is UTF-8, in
+// which every byte of a multi-byte character is 0x80 or above, so no part of
+// such a character can be taken for a separator or a quote: byte steps and
+// character steps find the same tokens.
+
+namespace {
+
+constexpr char kQuote = '"';
+
+constexpr bool IsSeparator(unsigned char c) {
+    return c <= 32;
+}
+
+constexpr std::array<std::int8_t, 256> MakeDigitTable() {
+    std::array<std::int8_t, 256> table{};
+    for (auto& entry : table)
+        entry = -1;
+    for (int c = '0'; c <= '9'; ++c)
+        table[c] = static_cast<std::int8_t>(c - '0');
+    for (int c = 'A'; c <= 'F'; ++c) {
+        table[c] = static_cast<std::int8_t>(c - 'A' + 10);
+        table[c - 'A' + 'a'] = static_cast<std::int8_t>(c - 'A' + 10);
+    }
+    return table;
+}
+
+constexpr std::array<std::int8_t, 256> kDigitValue = MakeDigitTable();
+
+std::optional<std::uint32_t> TryParseHex(std::string_view token) {
+    if (token.empty())
+        return std::nullopt;
+    std::uint32_t value = 0;
+    for (const char c : token) {
+        const int digit = kDigitValue[static_cast<unsigned char>(c)];
+        // Above 0FFFFFFF another digit would carry the value beyond 32 bits.
+        if (digit < 0 || value > 0x0FFFFFFFu)
+            return std::nullopt;
+        value = value << 4 | static_cast<std::uint32_t>(digit);
+    }
+    return value;
+}
+
+std::string_view CutAtNul(std::string_view text) {
+    return text.substr(0, text.find('\0'));
+}
+
+} // namespace
+
+std::uint32_t ParseHexToken(std::string_view token) {
+    if (const auto value = TryParseHex(token))
+        return *value;
+    std::string message = "'$";
+    message.append(token);
+    message += "' is not a valid integer value";
+    throw EConvertError(message);
+}
+
+HexTokenReader::HexTokenReader(std::string_view text) : text_(CutAtNul(text)) {}
+
+bool HexTokenReader::Next(std::string_view& token) {
+    SkipSeparators();
+    if (pos_ == text_.size())
+        return false;
+    if (text_[pos_] == kQuote) {
+        token = ReadQuoted();
+        return true;
+    }
+    const std::size_t start = pos_;
+    while (pos_ < text_.size() && !IsSeparator(static_cast<unsigned char>(text_[pos_])))
+        ++pos_;
+    token = text_.substr(start, pos_ - start);
+    return true;
+}
+
+void HexTokenReader::SkipSeparators() {
+    while (pos_ < text_.size() && IsSeparator(static_cast<unsigned char>(text_[pos_])))
+        ++pos_;
+}
+
+// Reads from the opening quote to just after the closing one. Content without
+// doubled quotes is returned as a view into the text; only doubled quotes make
+// the reader assemble the content in its own buffer.
+std::string_view HexTokenReader::ReadQuoted() {
+    ++pos_;
+    const std::size_t start = pos_;
+    bool assembled = false;
+    for (;;) {
+        const std::size_t quote = text_.find(kQuote, pos_);
+        if (quote == std::string_view::npos) {
+            // Unterminated: the content runs to the end of the text.
+            const std::string_view rest = text_.substr(pos_);
+            pos_ = text_.size();
+            if (!assembled)
+                return text_.substr(start);
+            unquoted_.append(rest);
+            return unquoted_;
+        }
+        if (quote + 1 < text_.size() && text_[quote + 1] == kQuote) {
+            if (!assembled) {
+                unquoted_.clear();
+                assembled = true;
+            }
+            unquoted_.append(text_.substr(pos_, quote + 1 - pos_));
+            pos_ = quote + 2;
+            continue;
+        }
+        const std::string_view piece = text_.substr(pos_, quote - pos_);
+        pos_ = quote + 1;
+        if (!assembled)
+            return text_.substr(start, quote - start);
+        unquoted_.append(piece);
+        return unquoted_;
+    }
+}
+
+std::vector<std::string> SplitHexTokens(std::string_view text) {
+    std::vector<std::string> tokens;
+    HexTokenReader reader(text);
+    std::string_view token;
+    while (reader.Next(token))
+        tokens.emplace_back(token);
+    return tokens;
+}
+
+HexBytes HexTextToBytes(std::string_view text) {
+    text = CutAtNul(text);
+    HexBytes result;
+    // The binary import writes three characters per byte; denser texts let the
+    // buffer grow, looser ones leave some of it unused.
+    result.bytes.reserve(text.size() / 3 + 1);
+    HexTokenReader reader(text);
+    std::string_view token;
+    while (reader.Next(token)) {
+        const auto value = TryParseHex(token);
+        if (!value) {
+            result.failedIndex = result.bytes.size();
+            return result;
+        }
+        result.bytes.push_back(static_cast<std::uint8_t>(*value));
+    }
+    if (result.bytes.empty())
+        result.failedIndex = 0;
+    return result;
+}
