@@ -6,6 +6,7 @@
 #include "code.h"
 #include "dialogs.h"
 #include "errorreport.h"
+#include "fonts.h"
 #include "text.h"
 
 #include <QIcon>
@@ -16,6 +17,7 @@ int main(int argc, char** argv) {
     TApplication app(argc, argv);
     const QString title = ApplicationTitleFromPath(QCoreApplication::applicationFilePath());
     QCoreApplication::setApplicationName(title);
+    InstallFontSubstitutes();
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/quenfold.png")));
 
     QtDialogs dialogs;

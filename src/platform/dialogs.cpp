@@ -34,8 +34,8 @@ MsgResult QtDialogs::MessageBox(QWidget* owner, const QString& text, const QStri
 }
 
 std::optional<QString> QtDialogs::OpenFile(QWidget* owner, const QString& filter) {
-    const QString path = QFileDialog::getOpenFileName(owner, QString(), QString(),
-                                                      QtFileFilter(filter));
+    const QString path =
+        QFileDialog::getOpenFileName(owner, QString(), QString(), QtFileFilter(filter));
     if (path.isEmpty())
         return std::nullopt;
     return path;

@@ -27,8 +27,7 @@ void ReportError(const std::exception& error);
 void ReportUnknownError();
 
 // Runs f and hands any exception to the report, so none crosses a Qt frame.
-template <class F>
-void Guard(F&& f) noexcept {
+template <class F> void Guard(F&& f) noexcept {
     try {
         std::forward<F>(f)();
     } catch (const EAbort&) {
@@ -40,7 +39,6 @@ void Guard(F&& f) noexcept {
 }
 
 // A slot that runs a member handler under the guard, for connect().
-template <class Obj, class... Args>
-auto Guarded(Obj* object, void (Obj::*handler)(Args...)) {
+template <class Obj, class... Args> auto Guarded(Obj* object, void (Obj::*handler)(Args...)) {
     return [object, handler](Args... args) { Guard([&] { (object->*handler)(args...); }); };
 }

@@ -10,3 +10,7 @@ inline QFont PixelFont(const QString& family, int pixels, bool bold = false) {
     font.setBold(bold);
     return font;
 }
+
+// The layouts name fonts that Linux desktops rarely have; map them to free
+// fonts of similar width and style so that captions fit their controls.
+void InstallFontSubstitutes();

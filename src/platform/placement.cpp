@@ -52,9 +52,9 @@ QPoint HelpPlacement(const QRect& owner, QSize outer, const QRect& desktop) {
 }
 
 QPoint CentredOnScreen(QSize screen, QSize outer, const QRect& virtualDesktop) {
-    return RaiseToDesktop({Half(screen.width() - outer.width()),
-                           Half(screen.height() - outer.height())},
-                          virtualDesktop);
+    return RaiseToDesktop(
+        {Half(screen.width() - outer.width()), Half(screen.height() - outer.height())},
+        virtualDesktop);
 }
 
 QPoint CentredOver(const QRect& owner, QSize outer, const QRect& virtualDesktop) {
@@ -67,11 +67,10 @@ void CentreOnPrimaryScreen(QWidget* window) {
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (!screen)
         return;
-    window->move(CentredOnScreen(screen->size(), window->frameGeometry().size(),
-                                 VirtualDesktop()));
+    window->move(CentredOnScreen(screen->size(), window->frameGeometry().size(), VirtualDesktop()));
 }
 
 void CentreOverWindow(QWidget* window, const QWidget* owner) {
-    window->move(CentredOver(owner->frameGeometry(), window->frameGeometry().size(),
-                             VirtualDesktop()));
+    window->move(
+        CentredOver(owner->frameGeometry(), window->frameGeometry().size(), VirtualDesktop()));
 }

@@ -31,8 +31,7 @@ std::uint32_t Calc(const KnownAnswer& k, const std::uint8_t* data, std::int32_t 
         return CalcCrc16(data, len, static_cast<std::uint16_t>(k.init),
                          static_cast<std::uint16_t>(k.poly), k.reflectedTable, k.reflectedUpdate,
                          k.reversePoly);
-    return CalcCrc32(data, len, k.init, k.poly, k.reflectedTable, k.reflectedUpdate,
-                     k.reversePoly);
+    return CalcCrc32(data, len, k.init, k.poly, k.reflectedTable, k.reflectedUpdate, k.reversePoly);
 }
 
 class CheckValue : public testing::TestWithParam<KnownAnswer> {};
@@ -84,11 +83,16 @@ TEST(ReverseBits, Examples) {
         std::uint8_t nibbles;
         std::uint32_t expected;
     };
-    const Case cases[] = {{0x8005, 4, 0xA001},         {0x1021, 4, 0x8408},
-                          {0x04C11DB7, 8, 0xEDB88320}, {0x12345, 4, 0xA2C4},
-                          {0x1, 4, 0x8000},            {0x1, 8, 0x80000000},
-                          {0xA001, 4, 0x8005},         {0x8005, 8, 0xA0010000},
-                          {0xFFFFFFFF, 4, 0xFFFF},     {0, 8, 0}};
+    const Case cases[] = {{0x8005, 4, 0xA001},
+                          {0x1021, 4, 0x8408},
+                          {0x04C11DB7, 8, 0xEDB88320},
+                          {0x12345, 4, 0xA2C4},
+                          {0x1, 4, 0x8000},
+                          {0x1, 8, 0x80000000},
+                          {0xA001, 4, 0x8005},
+                          {0x8005, 8, 0xA0010000},
+                          {0xFFFFFFFF, 4, 0xFFFF},
+                          {0, 8, 0}};
     for (const Case& c : cases)
         EXPECT_EQ(ReverseBits(c.value, c.nibbles), c.expected)
             << std::hex << c.value << " with " << int(c.nibbles) << " nibbles";
