@@ -5,9 +5,15 @@
 #include "Help.h"
 #include "about.h"
 #include "code.h"
+#include "crc.h"
+#include "dialogs.h"
 #include "errorreport.h"
 #include "fonts.h"
+#include "hexformat.h"
+#include "hextokens.h"
+#include "memotext.h"
 #include "placement.h"
+#include "text.h"
 
 #include <QLabel>
 #include <QPalette>
@@ -23,6 +29,25 @@ constexpr int kPanelCrcupHeight = 160;
 constexpr int kGroupBoxTop = 15;
 constexpr int kPanelCrcdownHeight = 35;
 constexpr int kGroupBoxMargin = 2;
+
+// Every field-to-number conversion goes through the token reader's rule.
+std::uint32_t FieldValue(const QLineEdit* field) {
+    return ParseHexToken(EncodeBytes(field->text()));
+}
+
+// CRC of a buffer of any size: the engine takes at most 2^31 - 1 bytes per
+// call, and its register carries over from one call to the next.
+template <class Register, class Engine>
+Register CrcOf(const std::uint8_t* data, std::size_t size, Register crc, Engine engine) {
+    constexpr std::size_t kChunk = 0x40000000;
+    do {
+        const std::size_t n = std::min(size, kChunk);
+        crc = engine(data, static_cast<std::int32_t>(n), crc);
+        data += n;
+        size -= n;
+    } while (size > 0);
+    return crc;
+}
 
 void MakeRed(QWidget* widget) {
     QPalette palette = widget->palette();
@@ -100,9 +125,90 @@ void TForm1::showEvent(QShowEvent* event) {
     }
 }
 
-void TForm1::BtnCaculateClick() {}
+void TForm1::Prompt(const char* text) {
+    dialogs.MessageBox(this, QString::fromUtf8(text), QStringLiteral("提示"), MsgButtons::Ok,
+                       MsgIcon::None);
+}
 
-void TForm1::Button1Click() {}
+void TForm1::BtnCaculateClick() {
+    if (ui->EditInit->text().isEmpty()) {
+        Prompt("请输入初始值！");
+        return;
+    }
+    if (ui->EditEnpoly->text().isEmpty()) {
+        Prompt("请输入多项式值");
+        return;
+    }
+    if (ui->Memo1->document()->isEmpty()) {
+        Prompt("文本不能为空！");
+        return;
+    }
+
+    const std::uint32_t init = FieldValue(ui->EditInit);
+    const std::uint32_t poly = FieldValue(ui->EditEnpoly);
+    const bool reflectedTable = !ui->CheckBoxRevTable->isChecked();
+    const bool reflectedUpdate = !ui->CheckBoxRev->isChecked();
+    const bool reversePoly = ui->CheckBoxRevPloy->isChecked();
+
+    // Text mode computes over the memo text itself; hex mode over its tokens.
+    std::string text = MemoText(*ui->Memo1);
+    std::vector<std::uint8_t> tokenBytes;
+    const std::uint8_t* data = reinterpret_cast<const std::uint8_t*>(text.data());
+    std::size_t size = text.size();
+    if (ui->CheckBoxHex->isChecked()) {
+        HexBytes hex = HexTextToBytes(text);
+        std::string().swap(text);
+        if (hex.failedIndex) {
+            ReportBadToken(*hex.failedIndex);
+            return;
+        }
+        tokenBytes = std::move(hex.bytes);
+        data = tokenBytes.data();
+        size = tokenBytes.size();
+    }
+
+    const bool crc32 = ui->ComboBoxCRC->currentIndex() == 1;
+    std::uint32_t crc;
+    if (crc32) {
+        crc = CrcOf(data, size, init, [&](const std::uint8_t* p, std::int32_t n, std::uint32_t r) {
+            return CalcCrc32(p, n, r, poly, reflectedTable, reflectedUpdate, reversePoly);
+        });
+    } else {
+        crc = CrcOf(data, size, static_cast<std::uint16_t>(init),
+                    [&](const std::uint8_t* p, std::int32_t n, std::uint16_t r) {
+                        return CalcCrc16(p, n, r, static_cast<std::uint16_t>(poly), reflectedTable,
+                                         reflectedUpdate, reversePoly);
+                    });
+    }
+    // The XOR value is not cut to 16 bits: its higher bits show in a CRC-16 result.
+    if (ui->CheckBox1->isChecked())
+        crc ^= FieldValue(ui->xorEdit);
+    ui->EditValue->setText(QString::fromStdString(HexDigits(crc, crc32 ? 8 : 4)));
+}
+
+void TForm1::ReportBadToken(std::size_t index) {
+    dialogs.MessageBox(this, QStringLiteral("存在无效16进制！"), QStringLiteral("错误"),
+                       MsgButtons::Ok, MsgIcon::Critical);
+    ui->Memo1->setFocus();
+    // Assumes two digits and one separator per earlier token, as the hex view writes them.
+    SelectMemoText(*ui->Memo1, static_cast<qsizetype>(3 * index), 2);
+    ui->EditValue->clear();
+}
+
+void TForm1::Button1Click() {
+    if (ui->ComboBoxCRC->currentIndex() != 0 || !Form4)
+        return;
+    std::uint32_t poly = FieldValue(ui->EditEnpoly);
+    const bool reflected = !ui->CheckBoxRevTable->isChecked();
+    if (ui->CheckBoxRevPloy->isChecked())
+        poly = ReverseBits(poly, 4);
+    BuildCrc16Table(static_cast<std::uint16_t>(poly), reflected);
+    QStringList lines;
+    for (const std::string& line : Crc16TableLines(Crc16Table))
+        lines << QString::fromStdString(line);
+    Form4->Memo1()->setPlainText(lines.join(u'\n'));
+    Form4->exec();
+}
 
 void TForm1::Button2Click() {
     if (!Form5)
@@ -112,9 +218,25 @@ void TForm1::Button2Click() {
     Form5->activateWindow();
 }
 
-void TForm1::Button3Click() {}
+void TForm1::ApplyPreset(const char* poly, bool revPoly, bool revTable, bool rev) {
+    ui->ComboBoxCRC->setCurrentIndex(0);
+    ui->EditInit->setText(QStringLiteral("FFFF"));
+    ui->EditEnpoly->setText(QString::fromLatin1(poly));
+    ui->xorEdit->setText(QStringLiteral("0000"));
+    ui->CheckBox1->setChecked(false);
+    ui->CheckBoxRevPloy->setChecked(revPoly);
+    ui->CheckBoxRevTable->setChecked(revTable);
+    ui->CheckBoxRev->setChecked(rev);
+    EditEnpolyFocusChanged(nullptr);
+}
 
-void TForm1::Button4Click() {}
+void TForm1::Button3Click() {
+    ApplyPreset("8005", true, false, false);
+}
+
+void TForm1::Button4Click() {
+    ApplyPreset("1021", false, true, true);
+}
 
 void TForm1::BtnAboutClick() {
     if (Form3)
@@ -134,8 +256,23 @@ void TForm1::BtnImportClick() {}
 
 void TForm1::BtnSaveClick() {}
 
-void TForm1::BtnClearClick() {}
+void TForm1::BtnClearClick() {
+    ui->Memo1->clear();
+}
 
 void TForm1::CheckBoxHexClick() {}
 
-void TForm1::EditEnpolyFocusChanged(TcxMaskEdit*) {}
+// Shows the bit-reversed polynomial; the reflection options play no part.
+void TForm1::EditEnpolyFocusChanged(TcxMaskEdit*) {
+    const std::uint32_t poly = FieldValue(ui->EditEnpoly);
+    switch (ui->ComboBoxCRC->currentIndex()) {
+    case 0:
+        ui->cxMaskEdit1->setText(QString::fromStdString(HexDigits(ReverseBits(poly, 4), 4)));
+        break;
+    case 1:
+        ui->cxMaskEdit1->setText(QString::fromStdString(HexDigits(ReverseBits(poly, 8), 8)));
+        break;
+    default:
+        break;
+    }
+}

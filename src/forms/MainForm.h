@@ -3,6 +3,7 @@
 
 #include <QWidget>
 
+#include <cstddef>
 #include <memory>
 
 class Dialogs;
@@ -39,6 +40,9 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void Prompt(const char* text);
+    void ReportBadToken(std::size_t index);
+    void ApplyPreset(const char* poly, bool revPoly, bool revTable, bool rev);
     void ApplyAppearance();
     void ConnectHandlers();
     void LayoutClientArea();

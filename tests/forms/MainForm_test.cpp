@@ -1,10 +1,5 @@
-#include "FakeDialogs.h"
-#include "Help.h"
-#include "MainForm.h"
-#include "about.h"
-#include "code.h"
+#include "Program.h"
 #include "cxMaskEdit.h"
-#include "text.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -19,53 +14,6 @@
 #include <QTimer>
 
 #include <memory>
-
-namespace {
-
-// One main window with its side windows, wired through the global pointers.
-struct Program {
-    FakeDialogs dialogs;
-    std::unique_ptr<TForm1> form1 = std::make_unique<TForm1>(dialogs);
-    std::unique_ptr<TForm2> form2 = std::make_unique<TForm2>();
-    std::unique_ptr<TForm3> form3 = std::make_unique<TForm3>();
-    std::unique_ptr<TForm4> form4 = std::make_unique<TForm4>();
-    std::unique_ptr<TForm5> form5 = std::make_unique<TForm5>();
-
-    Program() {
-        Form1 = form1.get();
-        Form2 = form2.get();
-        Form3 = form3.get();
-        Form4 = form4.get();
-        Form5 = form5.get();
-    }
-    ~Program() {
-        Form1 = nullptr;
-        Form2 = nullptr;
-        Form3 = nullptr;
-        Form4 = nullptr;
-        Form5 = nullptr;
-    }
-    template <class T> T* Find(const char* name) const {
-        return form1->findChild<T*>(QString::fromLatin1(name));
-    }
-    bool ShowActive() const {
-        form1->show();
-        QApplication::setActiveWindow(form1.get());
-        return QTest::qWaitForWindowActive(form1.get());
-    }
-};
-
-// Closes whatever modal window comes up next, once the event loop gets to it.
-void CloseNextModal(QWidget** seen) {
-    QTimer::singleShot(0, [seen] {
-        if (QWidget* modal = QApplication::activeModalWidget()) {
-            *seen = modal;
-            modal->close();
-        }
-    });
-}
-
-} // namespace
 
 class MainFormTest : public QObject {
     Q_OBJECT
