@@ -253,6 +253,16 @@ void MainFormTest::focusChangedOnEnterAndLeaveOnly() {
     QCOMPARE(spy.count(), 2);
     QVERIFY(!poly->IsFocused());
     QCOMPARE(spy.at(1).at(0).value<TcxMaskEdit*>(), poly);
+
+    // Losing and regaining the active window while the field holds the focus.
+    poly->setFocus(Qt::TabFocusReason);
+    QCOMPARE(spy.count(), 3);
+    QApplication::setActiveWindow(nullptr);
+    QCOMPARE(spy.count(), 4);
+    QVERIFY(!poly->IsFocused());
+    QApplication::setActiveWindow(p.form1.get());
+    QCOMPARE(spy.count(), 5);
+    QVERIFY(poly->IsFocused());
 }
 
 QTEST_MAIN(MainFormTest)
