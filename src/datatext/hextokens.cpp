@@ -30,18 +30,20 @@ constexpr std::array<std::int8_t, 256> MakeDigitTable() {
 
 constexpr std::array<std::int8_t, 256> kDigitValue = MakeDigitTable();
 
-std::optional<std::uint32_t> TryParseHex(std::string_view token) {
+// Inlined into the token loop of HexTextToBytes, where a call per token
+// costs more than the conversion itself.
+[[gnu::always_inline]] inline bool TryParseHex(std::string_view token, std::uint32_t& value) {
     if (token.empty())
-        return std::nullopt;
-    std::uint32_t value = 0;
+        return false;
+    value = 0;
     for (const char c : token) {
         const int digit = kDigitValue[static_cast<unsigned char>(c)];
         // Above 0FFFFFFF another digit would carry the value beyond 32 bits.
         if (digit < 0 || value > 0x0FFFFFFFu)
-            return std::nullopt;
+            return false;
         value = value << 4 | static_cast<std::uint32_t>(digit);
     }
-    return value;
+    return true;
 }
 
 std::string_view CutAtNul(std::string_view text) {
@@ -51,8 +53,9 @@ std::string_view CutAtNul(std::string_view text) {
 } // namespace
 
 std::uint32_t ParseHexToken(std::string_view token) {
-    if (const auto value = TryParseHex(token))
-        return *value;
+    std::uint32_t value = 0;
+    if (TryParseHex(token, value))
+        return value;
     std::string message = "'$";
     message.append(token);
     message += "' is not a valid integer value";
@@ -129,20 +132,25 @@ std::vector<std::string> SplitHexTokens(std::string_view text) {
 HexBytes HexTextToBytes(std::string_view text) {
     text = CutAtNul(text);
     HexBytes result;
+    std::vector<std::uint8_t>& bytes = result.bytes;
     // The binary import writes three characters per byte; denser texts let the
     // buffer grow, looser ones leave some of it unused.
-    result.bytes.reserve(text.size() / 3 + 1);
+    bytes.resize(text.size() / 3 + 1);
+    std::size_t count = 0;
     HexTokenReader reader(text);
     std::string_view token;
     while (reader.Next(token)) {
-        const auto value = TryParseHex(token);
-        if (!value) {
-            result.failedIndex = result.bytes.size();
-            return result;
+        std::uint32_t value = 0;
+        if (!TryParseHex(token, value)) {
+            result.failedIndex = count;
+            break;
         }
-        result.bytes.push_back(static_cast<std::uint8_t>(*value));
+        if (count == bytes.size())
+            bytes.resize(bytes.size() * 2);
+        bytes[count++] = static_cast<std::uint8_t>(value);
     }
-    if (result.bytes.empty())
+    bytes.resize(count);
+    if (count == 0)
         result.failedIndex = 0;
     return result;
 }

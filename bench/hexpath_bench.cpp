@@ -1,0 +1,184 @@
+// The hexadecimal path of the Calculate command over a large binary import:
+// memo text -> bytes of the hex tokens -> CRC-16, as a whole and by stage.
+//
+// Besides the time, each benchmark reports the peak of extra memory (resident
+// set above what was resident before the run) per byte of memo text.
+#include "crc.h"
+#include "hextokens.h"
+#include "memotext.h"
+
+#include <QApplication>
+#include <QPlainTextEdit>
+
+#include <benchmark/benchmark.h>
+
+#include <malloc.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr std::size_t kDataSize = std::size_t{16} << 20;
+
+std::vector<std::uint8_t> RandomBytes(std::size_t size) {
+    std::vector<std::uint8_t> data(size);
+    std::mt19937 rng(1);
+    for (auto& b : data)
+        b = static_cast<std::uint8_t>(rng());
+    return data;
+}
+
+// Lines of sixteen "XX " pairs, each line ended by CR LF, as the binary import writes them.
+std::string BinaryImportText(const std::vector<std::uint8_t>& data) {
+    std::string text;
+    text.reserve(data.size() * 3 + (data.size() / 16 + 1) * 2);
+    char pair[4];
+    for (std::size_t i = 0; i < data.size(); ++i) {
+        std::snprintf(pair, sizeof pair, "%02X ", data[i]);
+        text.append(pair, 3);
+        if (i % 16 == 15)
+            text += "\r\n";
+    }
+    text += "\r\n";
+    return text;
+}
+
+std::uint16_t Modbus(const std::vector<std::uint8_t>& bytes) {
+    return CalcCrc16(bytes.data(), static_cast<std::int32_t>(bytes.size()), 0xFFFF, 0x8005, true,
+                     true, true);
+}
+
+// Created on first use and kept to the end of the run; the memo and the
+// application are left to the operating system at exit.
+struct Environment {
+    std::vector<std::uint8_t> data = RandomBytes(kDataSize);
+    std::uint16_t expectedCrc = Modbus(data);
+    std::size_t memoTextSize = 0;
+    QPlainTextEdit* memo = nullptr;
+};
+
+Environment& Env() {
+    static Environment* const env = [] {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        static int argc = 1;
+        static char name[] = "hexpath_bench";
+        static char* argv[] = {name, nullptr};
+        new QApplication(argc, argv);
+        auto* e = new Environment;
+        const std::string text = BinaryImportText(e->data);
+        e->memoTextSize = text.size();
+        e->memo = new QPlainTextEdit;
+        SetMemoText(*e->memo, text);
+        return e;
+    }();
+    return *env;
+}
+
+long StatusKiB(const char* field) {
+    std::ifstream status("/proc/self/status");
+    std::string key;
+    long value = 0;
+    while (status >> key) {
+        if (key == field) {
+            status >> value;
+            return value;
+        }
+        status.ignore(1 << 10, '\n');
+    }
+    return 0;
+}
+
+// Peak resident memory of a stretch of code, above what was resident before it.
+// Freed heap is handed back first, and the kernel's high-water mark is reset
+// to the current resident size, so that earlier runs do not count.
+class PeakMeter {
+public:
+    void Start() {
+        malloc_trim(0);
+        std::ofstream("/proc/self/clear_refs") << "5";
+        base_ = StatusKiB("VmRSS:");
+    }
+    void Stop() { peak_ = std::max(peak_, StatusKiB("VmHWM:") - base_); }
+    void Report(benchmark::State& state, std::size_t memoTextSize) const {
+        state.counters["peak_extra_MiB"] = static_cast<double>(peak_) / 1024.0;
+        state.counters["peak_per_memo_byte"] =
+            static_cast<double>(peak_) * 1024.0 / static_cast<double>(memoTextSize);
+    }
+
+private:
+    long base_ = 0;
+    long peak_ = 0;
+};
+
+// Runs step once per iteration between meter readings taken outside the timing.
+template <class Step> void Measure(benchmark::State& state, Step step) {
+    Environment& env = Env();
+    PeakMeter meter;
+    for (auto _ : state) {
+        state.PauseTiming();
+        meter.Start();
+        state.ResumeTiming();
+        step(env, state);
+        state.PauseTiming();
+        meter.Stop();
+        state.ResumeTiming();
+    }
+    meter.Report(state, env.memoTextSize);
+}
+
+void BM_WholeHexPath(benchmark::State& state) {
+    Measure(state, [](Environment& env, benchmark::State& s) {
+        HexBytes converted;
+        {
+            const std::string text = MemoText(*env.memo);
+            converted = HexTextToBytes(text);
+        }
+        if (converted.failedIndex || Modbus(converted.bytes) != env.expectedCrc)
+            s.SkipWithError("wrong CRC");
+    });
+}
+
+void BM_MemoText(benchmark::State& state) {
+    Measure(state, [](Environment& env, benchmark::State& s) {
+        const std::string text = MemoText(*env.memo);
+        if (text.size() != env.memoTextSize)
+            s.SkipWithError("wrong memo text size");
+    });
+}
+
+void BM_HexTextToBytes(benchmark::State& state) {
+    const std::string text = MemoText(*Env().memo);
+    Measure(state, [&text](Environment& env, benchmark::State& s) {
+        const HexBytes converted = HexTextToBytes(text);
+        if (converted.bytes.size() != env.data.size())
+            s.SkipWithError("wrong byte count");
+    });
+}
+
+void BM_CalcCrc16(benchmark::State& state) {
+    Measure(state, [](Environment& env, benchmark::State& s) {
+        if (Modbus(env.data) != env.expectedCrc)
+            s.SkipWithError("wrong CRC");
+    });
+}
+
+// Not part of Calculate: what a binary import costs once its text is made.
+void BM_SetMemoText(benchmark::State& state) {
+    const std::string text = BinaryImportText(Env().data);
+    QPlainTextEdit memo;
+    Measure(state, [&](Environment&, benchmark::State&) { SetMemoText(memo, text); });
+}
+
+} // namespace
+
+BENCHMARK(BM_WholeHexPath)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);
+BENCHMARK(BM_MemoText)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);
+BENCHMARK(BM_HexTextToBytes)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_CalcCrc16)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SetMemoText)->Unit(benchmark::kMillisecond)->UseRealTime();
