@@ -13,6 +13,8 @@ using namespace cxRegExprMessages;
 
 TcxRegExpr::TcxRegExpr() = default;
 TcxRegExpr::~TcxRegExpr() = default;
+TcxRegExpr::TcxRegExpr(TcxRegExpr&&) noexcept = default;
+TcxRegExpr& TcxRegExpr::operator=(TcxRegExpr&&) noexcept = default;
 
 void TcxRegExpr::Clear() {
     source_.clear();

@@ -28,8 +28,8 @@ public:
 
     TcxRegExpr();
     ~TcxRegExpr();
-    TcxRegExpr(const TcxRegExpr&) = delete;
-    TcxRegExpr& operator=(const TcxRegExpr&) = delete;
+    TcxRegExpr(TcxRegExpr&&) noexcept;
+    TcxRegExpr& operator=(TcxRegExpr&&) noexcept;
 
     // Compiles the mask read from source; throws EcxRegExprError carrying all
     // errors of the failing pass and leaves the engine uncompiled. Each call

@@ -76,6 +76,7 @@ private:
     AltEnd Alternative(TcxRegExprParserAlt& alt, bool inBlock);
     void Block(TcxRegExprParserAlt& alt, const TcxLexem& open);
     void SkipBlock();
+    void SkipPast(char close);
     void Set(TcxRegExprParserAlt& alt);
     void Reference(TcxRegExprParserAlt& alt, const TcxLexem& lexem);
     void Quantifier(TcxRegExprParserAlt& alt, const TcxLexem& lexem);
@@ -207,6 +208,14 @@ void Parser::SkipBlock() {
     }
 }
 
+void Parser::SkipPast(char close) {
+    while (const TcxLexem* lexem = Peek()) {
+        Take();
+        if (IsSpecial(lexem, close))
+            return;
+    }
+}
+
 void Parser::Set(TcxRegExprParserAlt& alt) {
     const bool inverse = IsSpecial(Peek(), '^');
     if (inverse)
@@ -284,8 +293,7 @@ void Parser::Parameter(TcxRegExprParserAlt& alt, const TcxLexem& open) {
     Bounds bounds;
     if (!ReadBounds(bounds)) {
         Error(open, kIncorrectParameter);
-        while (Peek() != nullptr && !IsSpecial(&Take(), '}')) {
-        }
+        SkipPast('}');
         return;
     }
     const TcxRegExprParserItem& last = *alt.Last();
@@ -293,10 +301,13 @@ void Parser::Parameter(TcxRegExprParserAlt& alt, const TcxLexem& open) {
         Error(open, kParameterNotApplicable);
         return;
     }
-    // Every copy may need a wrapping block of its own; the tail nests one
-    // block per optional copy.
+    // The states Repeat will create: the copies, the surrounding block, a
+    // block per optional copy but the innermost, and a wrapper where the last
+    // copy takes its quantifier from a block.
     const std::uint64_t tail = bounds.unbounded ? 1 : bounds.max - bounds.min;
-    const std::uint64_t states = (bounds.min + tail) * (last.StateCount() + 2) + 2;
+    std::uint64_t states = 2 + (bounds.min + tail) * last.StateCount();
+    if (tail > 0)
+        states += 2 * (tail - 1) + (last.HasSimpleQuantifier() ? 0 : 2);
     const std::uint64_t depth = level_ + last.Depth() + tail + 2;
     if (states > limits_.maxStates - std::min(created_, limits_.maxStates) ||
         depth > limits_.maxDepth) {
