@@ -5,6 +5,7 @@
 #include <QTextDocument>
 
 #include <limits>
+#include <stdexcept>
 
 namespace {
 
@@ -228,7 +229,11 @@ std::string MemoText(const QPlainTextEdit& memo) {
 }
 
 void SetMemoText(QPlainTextEdit& memo, std::string_view text) {
-    memo.setPlainText(Decode<true>(text.substr(0, text.find('\0'))));
+    QString decoded = Decode<true>(text.substr(0, text.find('\0')));
+    // Document positions are ints, and the last block's separator takes one more.
+    if (decoded.size() >= std::numeric_limits<int>::max())
+        throw std::runtime_error("Text exceeds memo capacity");
+    memo.setPlainText(decoded);
 }
 
 void SelectMemoText(QPlainTextEdit& memo, qsizetype start, qsizetype length) {

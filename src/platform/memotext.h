@@ -28,7 +28,8 @@ std::string MemoText(const QPlainTextEdit& memo);
 // Replaces the whole text: lone CR, lone LF and CR LF become line breaks, and
 // the text ends before its first 00 byte. Bytes spelling a character the document
 // would take as a line or block break (U+2028, U+2029, U+FDD0, U+FDD1) go in as
-// escapes, so that MemoText gives them back unchanged.
+// escapes, so that MemoText gives them back unchanged. A text too long for a
+// document throws std::runtime_error("Text exceeds memo capacity").
 void SetMemoText(QPlainTextEdit& memo, std::string_view text);
 
 // Selects length characters from start, both counted in the memo text's
