@@ -66,7 +66,12 @@ TForm1::TForm1(Dialogs& dialogs, QWidget* parent)
     ui->BtnCaculate->setFocus();
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() {
+    // Destroying the controls moves the focus among them; no handler may run
+    // on a half-destroyed window.
+    for (QObject* child : findChildren<QObject*>())
+        disconnect(child, nullptr, this, nullptr);
+}
 
 void TForm1::ApplyAppearance() {
     setFont(PixelFont(QStringLiteral("Tahoma"), 11));

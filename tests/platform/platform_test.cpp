@@ -5,7 +5,7 @@
 #include "errorreport.h"
 #include "placement.h"
 
-#include <QPushButton>
+#include <QEvent>
 #include <QTest>
 
 #include <stdexcept>
@@ -103,9 +103,13 @@ void PlatformTest::guardIsSilentOnAbort() {
 
 namespace {
 
-class ThrowingButton : public QPushButton {
+class ThrowingObject : public QObject {
 protected:
-    void mousePressEvent(QMouseEvent*) override { throw std::runtime_error("boom"); }
+    bool event(QEvent* event) override {
+        if (event->type() == QEvent::User)
+            throw std::runtime_error("boom");
+        return QObject::event(event);
+    }
 };
 
 } // namespace
@@ -113,9 +117,9 @@ protected:
 void PlatformTest::notifyStopsExceptionsFromEventHandlers() {
     FakeDialogs dialogs;
     InstallErrorReport(&dialogs, QStringLiteral("Title"));
-    ThrowingButton button;
-    button.show();
-    QTest::mouseClick(&button, Qt::LeftButton);
+    ThrowingObject target;
+    QEvent event(QEvent::User);
+    QCoreApplication::sendEvent(&target, &event);
     QCOMPARE(dialogs.messages.size(), size_t(1));
     QCOMPARE(dialogs.messages.front().text, QStringLiteral("boom."));
     InstallErrorReport(nullptr, QString());
