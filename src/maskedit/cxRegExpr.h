@@ -19,12 +19,13 @@ class TcxRegExprAutomat;
 class TcxRegExpr {
 public:
     // Bounds on one compilation, so that a short mask with large repeat
-    // counts cannot take unbounded time or memory. A repeat beyond them is
-    // refused with "The parameter quantifier is too large", anything else
-    // with "The regular expression is too large".
-    static constexpr std::size_t kMaxStates = 100'000;  // states, clones included
-    static constexpr std::size_t kMaxDepth = 1'000;     // blocks nested in blocks
-    static constexpr std::size_t kMaxLinks = 2'000'000; // successor links
+    // counts cannot take unbounded time or memory; they also bound the work
+    // of one Advance, which visits each state and link at most once. A
+    // repeat beyond them is refused with "The parameter quantifier is too
+    // large", anything else with "The regular expression is too large".
+    static constexpr std::size_t kMaxStates = 25'000; // states, clones included
+    static constexpr std::size_t kMaxDepth = 1'000;   // blocks nested in blocks
+    static constexpr std::size_t kMaxLinks = 250'000; // successor links
 
     TcxRegExpr();
     ~TcxRegExpr();

@@ -25,7 +25,8 @@ struct TcxRegExprStep {
     TcxRegExprSimpleStates* reached = nullptr; // receives the simple states that accept c
 
     void Queue(const TcxRegExprStates& states) {
-        pending.insert(pending.end(), states.rbegin(), states.rend());
+        for (auto state = states.rbegin(); state != states.rend(); ++state)
+            pending.push_back(*state);
     }
 };
 

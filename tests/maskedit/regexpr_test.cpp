@@ -148,15 +148,15 @@ INSTANTIATE_TEST_SUITE_P(
                               {"Line1, Char2: The parameter quantifier is too large"}},
                     // The optional tail nests one block per copy.
                     ErrorCase{"a{1,2000}", {"Line1, Char2: The parameter quantifier is too large"}},
-                    ErrorCase{"(a{50000})\\1\\1",
-                              {"Line1, Char12: The regular expression is too large",
-                               "Line1, Char14: The regular expression is too large"}},
+                    // The first reference still fits, the second would not.
+                    ErrorCase{"(a{12000})\\1\\1",
+                              {"Line1, Char14: The regular expression is too large"}},
                     ErrorCase{std::string(1001, '(') + "a" + std::string(1001, ')'),
                               {"Line1, Char1001: The regular expression is too large"}},
                     // Optional items link each to all that follow: quadratic in their number.
                     ErrorCase{[] {
                                   std::string mask;
-                                  for (int i = 0; i < 2100; ++i)
+                                  for (int i = 0; i < 710; ++i)
                                       mask += "a?";
                                   return mask;
                               }(),
@@ -165,7 +165,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(CompileError, BoundsLeaveRoomForLargeButSaneMasks) {
     EXPECT_THAT(CompileErrors(std::string(1000, '(') + "a" + std::string(1000, ')')),
                 ElementsAre());
-    EXPECT_THAT(CompileErrors("(a{30000})\\1"), ElementsAre());
+    EXPECT_THAT(CompileErrors("(a{8000})\\1"), ElementsAre());
     TcxRegExpr engine = Compiled("x{1,500}");
     EXPECT_EQ(engine.FilterText(std::string(501, 'x')), std::string(500, 'x'));
     EXPECT_TRUE(engine.IsAccepting());
@@ -380,15 +380,10 @@ TEST(History, StepBackUndoesOneAcceptedCharacter) {
     EXPECT_TRUE(engine.StepBack());
     EXPECT_TRUE(engine.IsAtStart());
     EXPECT_FALSE(engine.StepBack());
-}
-
-TEST(History, RestartEmptiesIt) {
-    TcxRegExpr engine = Compiled(kHexMask);
-    EXPECT_EQ(engine.FilterText("12"), "12");
+    EXPECT_EQ(engine.FilterText("ab"), "ab");
     engine.Restart();
     EXPECT_TRUE(engine.IsAtStart());
     EXPECT_FALSE(engine.StepBack());
-    EXPECT_EQ(engine.FilterText("12345678"), "12345678");
 }
 
 TEST(History, CompiledSourceMakesAnIndependentMatcher) {
