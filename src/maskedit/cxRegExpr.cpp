@@ -20,7 +20,6 @@ void TcxRegExpr::Clear() {
     source_.clear();
     errors_.clear();
     automat_.reset();
-    compiled_ = false;
 }
 
 void TcxRegExpr::Fail(std::string_view message) {
@@ -58,17 +57,16 @@ void TcxRegExpr::Build() {
     automat_ = TcxRegExprAutomat::Build(std::move(alternatives), kMaxLinks);
     if (!automat_)
         Fail(kTooLarge);
-    compiled_ = true;
 }
 
 std::optional<std::string> TcxRegExpr::CompiledSource() const {
-    if (!compiled_)
+    if (!automat_)
         return std::nullopt;
     return source_;
 }
 
 TcxRegExprAutomat& TcxRegExpr::Automat() const {
-    if (!compiled_)
+    if (!automat_)
         throw EcxEditError(std::string(kNotCompiled));
     return *automat_;
 }

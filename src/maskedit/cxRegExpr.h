@@ -38,7 +38,7 @@ public:
     void CompileFrom(std::istream& source);
     void Compile(std::string_view mask);
 
-    bool IsReady() const { return compiled_; }
+    bool IsReady() const { return automat_ != nullptr; }
     // The errors of the last compilation; empty after a successful one.
     const TcxRegExprErrors& Errors() const { return errors_; }
     // The compiled mask text, to compile an independent matcher from it.
@@ -71,7 +71,6 @@ private:
 
     std::string source_;
     TcxRegExprErrors errors_;
-    std::unique_ptr<TcxRegExprAutomat> automat_;
-    bool compiled_ = false;
+    std::unique_ptr<TcxRegExprAutomat> automat_; // present only once compiled
     bool caseInsensitive_ = false;
 };

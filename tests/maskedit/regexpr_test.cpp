@@ -222,6 +222,15 @@ TEST(CompileFrom, ASecondCompilationStartsAfresh) {
     EXPECT_EQ(engine.FilterText("ab"), "b");
 }
 
+TEST(CompileFrom, MovingHandsOverTheMatcherWithItsState) {
+    TcxRegExpr first = Compiled("ab");
+    EXPECT_EQ(first.FilterText("a"), "a");
+    TcxRegExpr second = std::move(first);
+    EXPECT_FALSE(first.IsReady());
+    EXPECT_EQ(second.FilterText("b"), "b");
+    EXPECT_TRUE(second.IsAccepting());
+}
+
 TEST(Matching, EveryOperationNeedsACompiledMask) {
     TcxRegExpr engine;
     EXPECT_THROW(engine.Compile("a{"), EcxRegExprError);
