@@ -24,6 +24,13 @@ void TcxMaskEdit::focusOutEvent(QFocusEvent* event) {
 void TcxMaskEdit::UpdateFocused() {
     if (destroying_)
         return;
+    // A modal window of the program's own (a message box, the error report)
+    // takes the focus only while it is up; counting that as leaving and
+    // re-entering would let a handler that reports an error raise itself
+    // again from inside its own report, box after box.
+    const QWidget* modal = QApplication::activeModalWidget();
+    if (modal && modal->window() != window())
+        return;
     const bool now = hasFocus() && QGuiApplication::applicationState() == Qt::ApplicationActive;
     if (now == focused_)
         return;

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -31,6 +32,7 @@ private slots:
     void aboutAndHelpAreModal();
     void closeEndsTheMainWindowEvenWithTheListingOpen();
     void focusChangedOnEnterAndLeaveOnly();
+    void ownModalWindowsAreNotAFocusChange();
 };
 
 void MainFormTest::defaults() {
@@ -263,6 +265,32 @@ void MainFormTest::focusChangedOnEnterAndLeaveOnly() {
     QApplication::setActiveWindow(p.form1.get());
     QCOMPARE(spy.count(), 5);
     QVERIFY(poly->IsFocused());
+}
+
+void MainFormTest::ownModalWindowsAreNotAFocusChange() {
+    Program p;
+    QVERIFY(p.ShowActive());
+    auto* poly = p.Find<TcxMaskEdit>("EditEnpoly");
+    poly->setFocus(Qt::TabFocusReason);
+    QSignalSpy spy(poly, &TcxMaskEdit::OnFocusChanged);
+    // A box of the program's own, such as the error report, takes the focus
+    // while it is up; counting that as leaving would raise the event again
+    // from inside its own report.
+    bool focusLeftWhileUp = false;
+    QTimer::singleShot(0, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal)
+            return;
+        QApplication::setActiveWindow(modal);
+        focusLeftWhileUp = QApplication::focusWidget() != poly;
+        modal->close();
+    });
+    QDialog box(p.form1.get());
+    box.exec();
+    QApplication::setActiveWindow(p.form1.get());
+    QCOMPARE(QApplication::focusWidget(), poly);
+    QVERIFY(focusLeftWhileUp);
+    QCOMPARE(spy.count(), 0);
 }
 
 QTEST_MAIN(MainFormTest)
