@@ -19,8 +19,6 @@ public:
     explicit TForm1(Dialogs& dialogs, QWidget* parent = nullptr);
     ~TForm1() override;
 
-    Ui::TForm1* Controls() const { return ui.get(); }
-
     void BtnCaculateClick();
     void Button1Click();
     void Button2Click();
