@@ -1,20 +1,12 @@
 #include "crc.h"
+#include "randombytes.h"
 
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
-#include <random>
 #include <vector>
 
 namespace {
-
-std::vector<std::uint8_t> RandomBytes(std::size_t size) {
-    std::vector<std::uint8_t> data(size);
-    std::mt19937 rng(1);
-    for (auto& b : data)
-        b = static_cast<std::uint8_t>(rng());
-    return data;
-}
 
 // range(0): buffer size; range(1): 1 for the matched reflected flags, 0 for a mixed set.
 void BM_CalcCrc16(benchmark::State& state) {

@@ -6,6 +6,7 @@
 #include "crc.h"
 #include "hextokens.h"
 #include "memotext.h"
+#include "randombytes.h"
 
 #include <QApplication>
 #include <QPlainTextEdit>
@@ -18,21 +19,12 @@
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
-#include <random>
 #include <string>
 #include <vector>
 
 namespace {
 
 constexpr std::size_t kDataSize = std::size_t{16} << 20;
-
-std::vector<std::uint8_t> RandomBytes(std::size_t size) {
-    std::vector<std::uint8_t> data(size);
-    std::mt19937 rng(1);
-    for (auto& b : data)
-        b = static_cast<std::uint8_t>(rng());
-    return data;
-}
 
 // Lines of sixteen "XX " pairs, each line ended by CR LF, as the binary import writes them.
 std::string BinaryImportText(const std::vector<std::uint8_t>& data) {

@@ -21,6 +21,32 @@ int HexValue(char c) {
     return -1;
 }
 
+// \d \D \w \W \s \S name character classes.
+const TcxLexemKind* ClassEscape(char c) {
+    static constexpr struct {
+        char letter;
+        TcxLexemKind kind;
+    } kClasses[] = {{'d', LexDigit},   {'D', LexNotDigit}, {'w', LexWord},
+                    {'W', LexNotWord}, {'s', LexSpace},    {'S', LexNotSpace}};
+    for (const auto& entry : kClasses)
+        if (entry.letter == c)
+            return &entry.kind;
+    return nullptr;
+}
+
+// \a \e \f \n \r \t name control characters.
+const char* ControlEscape(char c) {
+    static constexpr struct {
+        char letter;
+        char symbol;
+    } kControls[] = {{'a', '\a'}, {'e', '\x1B'}, {'f', '\f'},
+                     {'n', '\n'}, {'r', '\r'},   {'t', '\t'}};
+    for (const auto& entry : kControls)
+        if (entry.letter == c)
+            return &entry.symbol;
+    return nullptr;
+}
+
 class Lexer {
 public:
     Lexer(std::string_view source, TcxRegExprErrors& errors) : source_(source), errors_(errors) {}
@@ -158,52 +184,20 @@ void Lexer::Escape() {
         ErrorHere(std::string(kSpaceAfterBackslash));
         return;
     }
-    switch (c) {
-    case 'd':
-        Emit(LexDigit, c);
-        break;
-    case 'D':
-        Emit(LexNotDigit, c);
-        break;
-    case 'w':
-        Emit(LexWord, c);
-        break;
-    case 'W':
-        Emit(LexNotWord, c);
-        break;
-    case 's':
-        Emit(LexSpace, c);
-        break;
-    case 'S':
-        Emit(LexNotSpace, c);
-        break;
-    case 'a':
-        Emit(LexSymbol, '\a');
-        break;
-    case 'e':
-        Emit(LexSymbol, '\x1B');
-        break;
-    case 'f':
-        Emit(LexSymbol, '\f');
-        break;
-    case 'n':
-        Emit(LexSymbol, '\n');
-        break;
-    case 'r':
-        Emit(LexSymbol, '\r');
-        break;
-    case 't':
-        Emit(LexSymbol, '\t');
-        break;
-    case 'p':
-        Emit(LexSymbol, RegExprDecimalSeparator());
-        break;
-    case 'x':
-        HexByte();
-        break;
-    default:
-        Emit(LexSymbol, c);
+    if (const TcxLexemKind* kind = ClassEscape(c)) {
+        Emit(*kind, c);
+        return;
     }
+    if (const char* symbol = ControlEscape(c)) {
+        Emit(LexSymbol, *symbol);
+        return;
+    }
+    if (c == 'p')
+        Emit(LexSymbol, RegExprDecimalSeparator());
+    else if (c == 'x')
+        HexByte();
+    else
+        Emit(LexSymbol, c);
 }
 
 void Lexer::HexByte() {
