@@ -52,6 +52,10 @@ std::string_view CutAtNul(std::string_view text) {
 
 } // namespace
 
+bool TryParseHexToken(std::string_view token, std::uint32_t& value) {
+    return TryParseHex(token, value);
+}
+
 std::uint32_t ParseHexToken(std::string_view token) {
     std::uint32_t value = 0;
     if (TryParseHex(token, value))

@@ -1,6 +1,9 @@
 // The main window: parameters, options, commands and the data memo.
 #pragma once
 
+#include "nullpositions.h"
+
+#include <QString>
 #include <QWidget>
 
 #include <cstddef>
@@ -8,6 +11,7 @@
 
 class Dialogs;
 class TcxMaskEdit;
+struct BadHexToken;
 
 namespace Ui {
 class TForm1;
@@ -41,6 +45,10 @@ private:
     void Prompt(const char* text);
     void ReportBadToken(std::size_t index);
     void ApplyPreset(const char* poly, bool revPoly, bool revTable, bool rev);
+    void ConvertToHexView();
+    void ConvertToTextView();
+    void ReportBadHexViewToken(const BadHexToken& token);
+    void Memo1ContentsChange(int at, int removed, int added);
     void ApplyAppearance();
     void ConnectHandlers();
     void LayoutClientArea();
@@ -48,6 +56,10 @@ private:
     std::unique_ptr<Ui::TForm1> ui;
     Dialogs& dialogs;
     bool placed = false;
+    // Full stops of the text view that stand for 00 bytes; follows the memo's edits.
+    NullPositionList NullPositions;
+    // SaveDialog1's file name, offered again by the next save.
+    QString saveFileName;
 };
 
 extern TForm1* Form1;
