@@ -1,0 +1,131 @@
+// Drives the token reader, token parsing and both view conversions with
+// arbitrary bytes, taken once as data and once as a hexadecimal view.
+//
+// Data must come back from hex -> text -> hex byte for byte, except that the
+// memo makes every lone CR and lone LF a CR LF.
+#include "hextokens.h"
+#include "hexview.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+constexpr std::size_t kUnlimited = std::size_t{1} << 40;
+
+void Check(bool condition) {
+    if (!condition)
+        std::abort();
+}
+
+std::string Pairs(std::string_view bytes) {
+    static const char kDigits[] = "0123456789ABCDEF";
+    std::string hex;
+    for (const char c : bytes) {
+        if (!hex.empty())
+            hex += ' ';
+        hex += kDigits[static_cast<unsigned char>(c) >> 4];
+        hex += kDigits[static_cast<unsigned char>(c) & 0xF];
+    }
+    return hex;
+}
+
+std::string WithMemoLineBreaks(std::string_view bytes) {
+    std::string result;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '\r' || bytes[i] == '\n') {
+            result += "\r\n";
+            if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')
+                ++i;
+        } else {
+            result += bytes[i];
+        }
+    }
+    return result;
+}
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// The value of a token by the plain definition, or -1.
+std::int64_t ReferenceValue(std::string_view token) {
+    if (token.empty())
+        return -1;
+    std::uint64_t value = 0;
+    for (const char c : token) {
+        const int digit = HexDigit(c);
+        if (digit < 0)
+            return -1;
+        value = value * 16 + static_cast<std::uint64_t>(digit);
+        if (value > 0xFFFFFFFFu)
+            return -1;
+    }
+    return static_cast<std::int64_t>(value);
+}
+
+void CheckTokens(std::string_view text) {
+    const std::vector<std::string> tokens = SplitHexTokens(text);
+    HexTokenReader reader(text);
+    std::string_view token;
+    for (const std::string& expected : tokens) {
+        Check(reader.Next(token) && token == expected);
+        const std::int64_t value = ReferenceValue(token);
+        std::uint32_t parsed = 0;
+        Check(TryParseHexToken(token, parsed) == (value >= 0));
+        Check(value < 0 || parsed == static_cast<std::uint32_t>(value));
+        bool thrown = false;
+        try {
+            Check(ParseHexToken(token) == parsed);
+        } catch (const EConvertError&) {
+            thrown = true;
+        }
+        Check(thrown == (value < 0));
+    }
+    Check(!reader.Next(token));
+}
+
+bool SameView(const TextViewResult& a, const TextViewResult& b) {
+    return a.text == b.text && a.nullOffsets == b.nullOffsets && !a.failure && !b.failure;
+}
+
+void CheckData(std::string_view bytes) {
+    const TextViewResult view = HexViewToText(Pairs(bytes));
+    Check(!view.failure);
+    Check(view.text.find('\0') == std::string::npos);
+    for (const std::size_t offset : view.nullOffsets)
+        Check(offset < view.text.size() && view.text[offset] == '.');
+    const std::string back = TextToHexView(view.text, view.nullOffsets, kUnlimited);
+    Check(back == Pairs(WithMemoLineBreaks(bytes)));
+    Check(SameView(HexViewToText(back), view));
+}
+
+void CheckHexView(std::string_view hexText) {
+    const TextViewResult view = HexViewToText(hexText);
+    if (view.failure) {
+        Check(view.failure->twoCharacters == (view.failure->length == 2));
+        return;
+    }
+    const std::string back = TextToHexView(view.text, view.nullOffsets, kUnlimited);
+    Check(SameView(HexViewToText(back), view));
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    CheckTokens(bytes);
+    CheckData(bytes);
+    CheckHexView(bytes);
+    return 0;
+}
