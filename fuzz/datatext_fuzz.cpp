@@ -110,10 +110,26 @@ void CheckData(std::string_view bytes) {
     Check(SameView(HexViewToText(back), view));
 }
 
+std::string_view Trimmed(std::string_view text) {
+    while (!text.empty() && static_cast<unsigned char>(text.front()) <= 32)
+        text.remove_prefix(1);
+    while (!text.empty() && static_cast<unsigned char>(text.back()) <= 32)
+        text.remove_suffix(1);
+    return text;
+}
+
+// Fails where the token list says, and otherwise gives a text that converts
+// back to the same text.
 void CheckHexView(std::string_view hexText) {
     const TextViewResult view = HexViewToText(hexText);
+    const std::vector<std::string> tokens = SplitHexTokens(Trimmed(hexText));
+    std::size_t bad = 0;
+    while (bad < tokens.size() && tokens[bad].size() == 2 && ReferenceValue(tokens[bad]) >= 0)
+        ++bad;
+    Check(view.failure.has_value() == (bad < tokens.size()));
     if (view.failure) {
-        Check(view.failure->twoCharacters == (view.failure->length == 2));
+        Check(view.failure->index == bad && view.failure->length == tokens[bad].size());
+        Check(view.failure->twoCharacters == (tokens[bad].size() == 2));
         return;
     }
     const std::string back = TextToHexView(view.text, view.nullOffsets, kUnlimited);

@@ -1,6 +1,7 @@
 #include "datafile.h"
 
 #include "datatexterrors.h"
+#include "largebuffer.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -184,7 +185,7 @@ std::string ReadTextFile(const std::string& path, std::size_t capacity) {
     // Room for the whole text and the read that finds the end, so that the
     // text is never copied while it grows.
     if (S_ISREG(st.st_mode))
-        text.reserve(std::min(static_cast<std::size_t>(st.st_size), capacity) + kReadChunk);
+        ReserveLarge(text, std::min(static_cast<std::size_t>(st.st_size), capacity) + kReadChunk);
     for (;;) {
         const std::size_t at = text.size();
         text.resize(at + kReadChunk);
@@ -221,7 +222,7 @@ std::string ReadBinaryFileAsHexLines(const std::string& path, std::size_t capaci
         const std::uint64_t size = HexLinesSize(static_cast<std::uint64_t>(st.st_size));
         if (size > capacity)
             throw ECapacityError();
-        text.reserve(static_cast<std::size_t>(size));
+        ReserveLarge(text, static_cast<std::size_t>(size));
     }
     HexLineWriter writer(text);
     std::array<unsigned char, 64 * 1024> buffer;

@@ -1,4 +1,5 @@
 #include "datatexterrors.h"
+#include "hextokens.h"
 #include "hexview.h"
 #include "nullpositions.h"
 
@@ -8,6 +9,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -80,6 +82,57 @@ TEST(HexView, RandomBytesSurviveBothDirections) {
 
         ASSERT_EQ(TextToHexView(view.text, view.nullOffsets, kUnlimited), Pairs(expected.bytes));
     }
+}
+
+// The hexadecimal view by its definition: trim, split, then every token must
+// be two digits; the bytes before a bad token are converted.
+Model HexViewModel(std::string_view hex, std::optional<BadHexToken>& failure) {
+    const auto blank = [](char c) { return static_cast<unsigned char>(c) <= 32; };
+    while (!hex.empty() && blank(hex.front()))
+        hex.remove_prefix(1);
+    while (!hex.empty() && blank(hex.back()))
+        hex.remove_suffix(1);
+    std::string bytes;
+    failure.reset();
+    const std::vector<std::string> tokens = SplitHexTokens(hex);
+    for (std::size_t i = 0; i < tokens.size() && !failure; ++i) {
+        if (tokens[i].size() != 2) {
+            failure = BadHexToken{i, tokens[i].size(), false};
+            break;
+        }
+        try {
+            bytes += static_cast<char>(ParseHexToken(tokens[i]));
+        } catch (const EConvertError&) {
+            failure = BadHexToken{i, 2, true};
+        }
+    }
+    return TextViewModel(bytes);
+}
+
+TEST(HexView, AgreesWithTheDefinitionOnRandomHexTexts) {
+    const std::string alphabet = "0123456789abcdefABCDEF0123456789    \r\n\t\"\"Gx\x80\xff\x01"s + '\0';
+    std::mt19937 rng(29);
+    int converted = 0;
+    for (int round = 0; round < 20000; ++round) {
+        std::string hex(rng() % 40, ' ');
+        for (char& c : hex)
+            c = rng() % 3 ? "0123456789ABCDEF"[rng() % 16] : alphabet[rng() % alphabet.size()];
+        std::optional<BadHexToken> failure;
+        const Model expected = HexViewModel(hex, failure);
+        const TextViewResult view = HexViewToText(hex);
+        ASSERT_EQ(view.failure.has_value(), failure.has_value()) << hex;
+        if (failure) {
+            ASSERT_EQ(view.failure->index, failure->index) << hex;
+            ASSERT_EQ(view.failure->length, failure->length) << hex;
+            ASSERT_EQ(view.failure->twoCharacters, failure->twoCharacters) << hex;
+        }
+        ASSERT_EQ(view.text, expected.text) << hex;
+        ASSERT_EQ(view.nullOffsets, expected.nullOffsets) << hex;
+        converted += failure ? 0 : 1;
+    }
+    // Both outcomes must be well represented for the comparison to mean anything.
+    EXPECT_GT(converted, 1000);
+    EXPECT_LT(converted, 19000);
 }
 
 TEST(HexView, FullStopsNotListedStay2E) {
