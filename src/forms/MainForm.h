@@ -35,7 +35,6 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
-    void showEvent(QShowEvent* event) override;
 
 private:
     void Prompt(const char* text);
@@ -47,7 +46,6 @@ private:
 
     std::unique_ptr<Ui::TForm1> ui;
     Dialogs& dialogs;
-    bool placed = false;
 };
 
 extern TForm1* Form1;
