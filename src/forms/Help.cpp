@@ -3,12 +3,12 @@
 #include "ui_Help.h"
 
 #include "MainForm.h"
+#include "MouseClick.h"
 #include "errorreport.h"
 #include "fonts.h"
 #include "placement.h"
 
 #include <QKeyEvent>
-#include <QMouseEvent>
 
 TForm2* Form2 = nullptr;
 
@@ -46,7 +46,7 @@ void TForm2::showEvent(QShowEvent* event) {
 
 void TForm2::mouseReleaseEvent(QMouseEvent* event) {
     QDialog::mouseReleaseEvent(event);
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+    if (EndsLeftClick(*this, *event))
         Guard([this] { FormClick(); });
 }
 

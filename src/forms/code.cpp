@@ -3,11 +3,10 @@
 #include "ui_code.h"
 
 #include "MainForm.h"
+#include "MouseClick.h"
 #include "errorreport.h"
 #include "fonts.h"
 #include "placement.h"
-
-#include <QMouseEvent>
 
 TForm5* Form5 = nullptr;
 
@@ -28,7 +27,7 @@ TForm5::~TForm5() = default;
 // free, if any, gets here.
 void TForm5::mouseReleaseEvent(QMouseEvent* event) {
     QWidget::mouseReleaseEvent(event);
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+    if (EndsLeftClick(*this, *event))
         Guard([this] { FormClick(); });
 }
 
