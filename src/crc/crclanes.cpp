@@ -40,17 +40,20 @@ std::uint32_t ByteWise(const std::uint32_t* lane, std::uint32_t q, const std::ui
 std::uint32_t Slicing16(const std::uint32_t* tables, std::uint32_t q, const std::uint8_t* p,
                         std::size_t n) {
     for (; n >= 16; p += 16, n -= 16) {
-        const std::uint64_t a = LoadLittle64(p) ^ q;
+        const std::uint64_t a = LoadLittle64(p);
         const std::uint64_t b = LoadLittle64(p + 8);
-        // Two independent halves shorten the chain of XORs.
-        const std::uint32_t first = At(tables, 15, a, 0) ^ At(tables, 14, a, 1) ^
-                                    At(tables, 13, a, 2) ^ At(tables, 12, a, 3) ^
-                                    At(tables, 11, a, 4) ^ At(tables, 10, a, 5) ^
-                                    At(tables, 9, a, 6) ^ At(tables, 8, a, 7);
-        const std::uint32_t second =
-            At(tables, 7, b, 0) ^ At(tables, 6, b, 1) ^ At(tables, 5, b, 2) ^ At(tables, 4, b, 3) ^
-            At(tables, 3, b, 4) ^ At(tables, 2, b, 5) ^ At(tables, 1, b, 6) ^ At(tables, 0, b, 7);
-        q = first ^ second;
+        // The register meets only the first four bytes; the other twelve
+        // lookups do not wait for it and overlap the previous step.
+        const std::uint32_t rest = ((At(tables, 11, a, 4) ^ At(tables, 10, a, 5)) ^
+                                    (At(tables, 9, a, 6) ^ At(tables, 8, a, 7))) ^
+                                   ((At(tables, 7, b, 0) ^ At(tables, 6, b, 1)) ^
+                                    (At(tables, 5, b, 2) ^ At(tables, 4, b, 3))) ^
+                                   ((At(tables, 3, b, 4) ^ At(tables, 2, b, 5)) ^
+                                    (At(tables, 1, b, 6) ^ At(tables, 0, b, 7)));
+        const std::uint64_t head = a ^ q;
+        q = ((At(tables, 15, head, 0) ^ At(tables, 14, head, 1)) ^
+             (At(tables, 13, head, 2) ^ At(tables, 12, head, 3))) ^
+            rest;
     }
     return ByteWise(tables, q, p, n);
 }
