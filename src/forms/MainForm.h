@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <string_view>
 
 class Dialogs;
 class TcxMaskEdit;
@@ -37,7 +38,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    void Prompt(const char* text);
+    void Prompt(std::string_view text);
     void ReportBadToken(std::size_t index);
     void ApplyPreset(const char* poly, bool revPoly, bool revTable, bool rev);
     void ApplyAppearance();
