@@ -42,7 +42,7 @@ public:
     std::optional<QString> SaveFile(QWidget*, const QString&, const QString&) override {
         return std::nullopt;
     }
-    void ShellExecute(QWidget*, const QString&) override {}
+    void ShellExecute(QWidget*, const QString&, const QString&, ShowCommand) override {}
 
 private:
     QString path_;

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <string_view>
 
 class Dialogs;
 class TcxMaskEdit;
@@ -39,10 +40,9 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
-    void showEvent(QShowEvent* event) override;
 
 private:
-    void Prompt(const char* text);
+    void Prompt(std::string_view text);
     void ReportBadToken(std::size_t index);
     void ApplyPreset(const char* poly, bool revPoly, bool revTable, bool rev);
     void ConvertToHexView();
@@ -55,7 +55,6 @@ private:
 
     std::unique_ptr<Ui::TForm1> ui;
     Dialogs& dialogs;
-    bool placed = false;
     // Full stops of the text view that stand for 00 bytes; follows the memo's edits.
     NullPositionList NullPositions;
     // SaveDialog1's file name, offered again by the next save.
