@@ -3,9 +3,11 @@
 //
 // Data must come back from hex -> text -> hex byte for byte, except that the
 // memo makes every lone CR and lone LF a CR LF.
+#include "DataTextModel.h"
 #include "hextokens.h"
 #include "hexview.h"
 
+#include <charconv>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -22,56 +24,15 @@ void Check(bool condition) {
         std::abort();
 }
 
-std::string Pairs(std::string_view bytes) {
-    static const char kDigits[] = "0123456789ABCDEF";
-    std::string hex;
-    for (const char c : bytes) {
-        if (!hex.empty())
-            hex += ' ';
-        hex += kDigits[static_cast<unsigned char>(c) >> 4];
-        hex += kDigits[static_cast<unsigned char>(c) & 0xF];
-    }
-    return hex;
-}
-
-std::string WithMemoLineBreaks(std::string_view bytes) {
-    std::string result;
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        if (bytes[i] == '\r' || bytes[i] == '\n') {
-            result += "\r\n";
-            if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')
-                ++i;
-        } else {
-            result += bytes[i];
-        }
-    }
-    return result;
-}
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // The value of a token by the plain definition, or -1.
 std::int64_t ReferenceValue(std::string_view token) {
-    if (token.empty())
+    std::uint32_t value = 0;
+    const char* const end = token.data() + token.size();
+    const auto [stop, error] = std::from_chars(token.data(), end, value, 16);
+    // from_chars takes no sign or prefix for an unsigned value, only digits.
+    if (token.empty() || error != std::errc() || stop != end)
         return -1;
-    std::uint64_t value = 0;
-    for (const char c : token) {
-        const int digit = HexDigit(c);
-        if (digit < 0)
-            return -1;
-        value = value * 16 + static_cast<std::uint64_t>(digit);
-        if (value > 0xFFFFFFFFu)
-            return -1;
-    }
-    return static_cast<std::int64_t>(value);
+    return value;
 }
 
 void CheckTokens(std::string_view text) {
@@ -100,13 +61,13 @@ bool SameView(const TextViewResult& a, const TextViewResult& b) {
 }
 
 void CheckData(std::string_view bytes) {
-    const TextViewResult view = HexViewToText(Pairs(bytes));
+    const TextViewResult view = HexViewToText(HexPairs(bytes));
     Check(!view.failure);
     Check(view.text.find('\0') == std::string::npos);
     for (const std::size_t offset : view.nullOffsets)
         Check(offset < view.text.size() && view.text[offset] == '.');
     const std::string back = TextToHexView(view.text, view.nullOffsets, kUnlimited);
-    Check(back == Pairs(WithMemoLineBreaks(bytes)));
+    Check(back == HexPairs(WithMemoLineBreaks(bytes)));
     Check(SameView(HexViewToText(back), view));
 }
 

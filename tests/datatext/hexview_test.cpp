@@ -1,3 +1,4 @@
+#include "DataTextModel.h"
 #include "datatexterrors.h"
 #include "hextokens.h"
 #include "hexview.h"
@@ -20,42 +21,22 @@ namespace {
 
 constexpr std::size_t kUnlimited = std::size_t{1} << 40;
 
-std::string Pairs(const std::string& bytes) {
-    static const char kDigits[] = "0123456789ABCDEF";
-    std::string hex;
-    for (const char c : bytes) {
-        if (!hex.empty())
-            hex += ' ';
-        hex += kDigits[static_cast<unsigned char>(c) >> 4];
-        hex += kDigits[static_cast<unsigned char>(c) & 0xF];
-    }
-    return hex;
-}
-
-// The text view by its definition: 00 is shown as a full stop, then the memo
-// makes every lone CR, lone LF and CR LF a CR LF.
+// The text view by its definition: the memo makes every lone CR, lone LF and
+// CR LF a CR LF, and shows 00 as a full stop.
 struct Model {
     std::string text;
     std::vector<std::size_t> nullOffsets;
-    std::string bytes; // what the text view stands for, 00 where a full stop is one
+    std::string bytes; // what the text view stands for
 };
 
-Model TextViewModel(const std::string& bytes) {
+Model TextViewModel(std::string_view bytes) {
     Model m;
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        const char c = bytes[i];
-        if (c == '\r' || c == '\n') {
-            m.text += "\r\n";
-            m.bytes += "\r\n";
-            if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')
-                ++i;
-        } else if (c == '\0') {
-            m.nullOffsets.push_back(m.text.size());
-            m.text += '.';
-            m.bytes += '\0';
-        } else {
-            m.text += c;
-            m.bytes += c;
+    m.bytes = WithMemoLineBreaks(bytes);
+    m.text = m.bytes;
+    for (std::size_t i = 0; i < m.text.size(); ++i) {
+        if (m.text[i] == '\0') {
+            m.text[i] = '.';
+            m.nullOffsets.push_back(i);
         }
     }
     return m;
@@ -75,12 +56,12 @@ TEST(HexView, RandomBytesSurviveBothDirections) {
         const std::string bytes = RandomBytes(rng, 48);
         const Model expected = TextViewModel(bytes);
 
-        const TextViewResult view = HexViewToText(Pairs(bytes));
+        const TextViewResult view = HexViewToText(HexPairs(bytes));
         ASSERT_FALSE(view.failure);
-        ASSERT_EQ(view.text, expected.text) << Pairs(bytes);
-        ASSERT_EQ(view.nullOffsets, expected.nullOffsets) << Pairs(bytes);
+        ASSERT_EQ(view.text, expected.text) << HexPairs(bytes);
+        ASSERT_EQ(view.nullOffsets, expected.nullOffsets) << HexPairs(bytes);
 
-        ASSERT_EQ(TextToHexView(view.text, view.nullOffsets, kUnlimited), Pairs(expected.bytes));
+        ASSERT_EQ(TextToHexView(view.text, view.nullOffsets, kUnlimited), HexPairs(expected.bytes));
     }
 }
 
@@ -110,7 +91,8 @@ Model HexViewModel(std::string_view hex, std::optional<BadHexToken>& failure) {
 }
 
 TEST(HexView, AgreesWithTheDefinitionOnRandomHexTexts) {
-    const std::string alphabet = "0123456789abcdefABCDEF0123456789    \r\n\t\"\"Gx\x80\xff\x01"s + '\0';
+    const std::string alphabet =
+        "0123456789abcdefABCDEF0123456789    \r\n\t\"\"Gx\x80\xff\x01"s + '\0';
     std::mt19937 rng(29);
     int converted = 0;
     for (int round = 0; round < 20000; ++round) {

@@ -1,3 +1,4 @@
+#include "DataTextModel.h"
 #include "Program.h"
 #include "QuietFontWarnings.h"
 #include "memotext.h"
@@ -14,6 +15,10 @@ QByteArray Bytes(const std::string& text) {
     return QByteArray(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+std::string_view View(const QByteArray& bytes) {
+    return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
+}
+
 class Toggler {
 public:
     Toggler() { QVERIFY(p.ShowActive()); }
@@ -21,9 +26,7 @@ public:
     QPlainTextEdit* Memo() const { return p.Find<QPlainTextEdit>("Memo1"); }
     QCheckBox* Box() const { return p.Find<QCheckBox>("CheckBoxHex"); }
     QByteArray Text() const { return Bytes(MemoText(*Memo())); }
-    void SetText(const QByteArray& bytes) {
-        SetMemoText(*Memo(), std::string_view(bytes.constData(), std::size_t(bytes.size())));
-    }
+    void SetText(const QByteArray& bytes) { SetMemoText(*Memo(), View(bytes)); }
     QByteArray Toggle() {
         Box()->click();
         return Text();
@@ -44,26 +47,8 @@ public:
     Program p;
 };
 
-// The byte pairs of a text, written independently of the program.
 QByteArray Pairs(const QByteArray& bytes) {
-    QByteArrayList pairs;
-    for (const char c : bytes)
-        pairs << QByteArray(1, c).toHex().toUpper();
-    return pairs.join(' ');
-}
-
-// The bytes a text view stands for once the memo has made every lone CR and lone LF a CR LF.
-QByteArray WithMemoLineBreaks(const QByteArray& bytes) {
-    QByteArray result;
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        if (bytes[i] == '\r' || bytes[i] == '\n') {
-            result += "\r\n";
-            i += bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n' ? 1 : 0;
-        } else {
-            result += bytes[i];
-        }
-    }
-    return result;
+    return Bytes(HexPairs(View(bytes)));
 }
 
 } // namespace
@@ -131,7 +116,7 @@ void ViewToggleTest::randomBytesRoundTrip() {
                                : static_cast<char>(rng.bounded(256));
         t.SetText(Pairs(bytes));
         t.Toggle();
-        QCOMPARE(t.Toggle(), Pairs(WithMemoLineBreaks(bytes)));
+        QCOMPARE(t.Toggle(), Bytes(HexPairs(WithMemoLineBreaks(View(bytes)))));
     }
 }
 

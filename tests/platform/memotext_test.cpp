@@ -1,3 +1,4 @@
+#include "DataTextModel.h"
 #include "QuietFontWarnings.h"
 #include "memotext.h"
 
@@ -29,21 +30,9 @@ QString Units(std::initializer_list<char16_t> units) {
 }
 
 // What a memo gives back for the bytes it was set to, by the plain definition.
-QByteArray MemoModel(QByteArray bytes) {
-    const qsizetype nul = bytes.indexOf('\0');
-    if (nul >= 0)
-        bytes.truncate(nul);
-    QByteArray result;
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        if (bytes[i] == '\r' || bytes[i] == '\n') {
-            result += "\r\n";
-            if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')
-                ++i;
-        } else {
-            result += bytes[i];
-        }
-    }
-    return result;
+QByteArray MemoModel(const QByteArray& bytes) {
+    const std::string_view view = View(bytes);
+    return Bytes(WithMemoLineBreaks(view.substr(0, view.find('\0'))));
 }
 
 // Random bytes rich in UTF-8 lead and continuation bytes, line breaks and 00.
