@@ -29,8 +29,7 @@ bool TypesText(const QKeyEvent& event) {
     if (c.category() == QChar::Other_Format)
         return true;
     const Qt::KeyboardModifiers modifiers = event.modifiers();
-    if (modifiers == Qt::ControlModifier ||
-        modifiers == (Qt::ShiftModifier | Qt::ControlModifier))
+    if (modifiers == Qt::ControlModifier || modifiers == (Qt::ShiftModifier | Qt::ControlModifier))
         return false;
     return c.isPrint() || c.category() == QChar::Other_PrivateUse ||
            (c.isHighSurrogate() && text.size() > 1 && text.at(1).isLowSurrogate());
