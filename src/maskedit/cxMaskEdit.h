@@ -138,7 +138,7 @@ private:
     bool DeletionKey(QKeyEvent* event);
     void Forward(bool accepted, QKeyEvent* event);
     void TypeText(const QString& typed);
-    void InsertText(const QString& inserted);
+    bool InsertText(const QString& inserted);
     void PasteFromClipboard();
     void CutSelection();
     void DeleteSelection();

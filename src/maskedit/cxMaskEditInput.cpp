@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QDragLeaveEvent>
 #include <QGuiApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -169,12 +170,12 @@ void TcxMaskEdit::TypeText(const QString& typed) {
 
 // Inserted text (a paste, a drop) replaces the selection and the whole text
 // then goes through the mask: characters that cannot stand where they land
-// are dropped, the rest kept in order.
-void TcxMaskEdit::InsertText(const QString& inserted) {
+// are dropped, the rest kept in order. False when something was dropped.
+bool TcxMaskEdit::InsertText(const QString& inserted) {
     const QString piece = InCharCase(inserted);
     if (!Masking()) {
         insert(piece);
-        return;
+        return true;
     }
     mode_->BeforeClipboardInsert();
     const QString current = text();
@@ -194,6 +195,7 @@ void TcxMaskEdit::InsertText(const QString& inserted) {
     SetSelection(caret, 0);
     mode_->AdoptText(EncodeBytes(whole));
     mode_->AfterClipboardInsert();
+    return whole == joined;
 }
 
 void TcxMaskEdit::PasteFromClipboard() {
@@ -289,8 +291,10 @@ void TcxMaskEdit::mouseDoubleClickEvent(QMouseEvent* event) {
     });
 }
 
-// Dropped text is inserted where it lands, as a paste. A move within the
-// field is the edit's own; whatever it leaves is held to the mask afterwards.
+// Dropped text is inserted where it lands, as a paste. When the mask drops
+// some of it, the drop is a copy, so that a move leaves the source its text.
+// A move within the field is the edit's own; whatever it leaves is held to
+// the mask afterwards.
 void TcxMaskEdit::dropEvent(QDropEvent* event) {
     Guard([&] {
         const QMimeData* data = event->mimeData();
@@ -299,12 +303,19 @@ void TcxMaskEdit::dropEvent(QDropEvent* event) {
             QLineEdit::dropEvent(event);
             return;
         }
-        event->acceptProposedAction();
         {
             OwnEdit edit(*this);
             setCursorPosition(cursorPositionAt(event->position().toPoint()));
         }
-        InsertText(data->text());
+        if (InsertText(data->text())) {
+            event->acceptProposedAction();
+        } else {
+            event->setDropAction(Qt::CopyAction);
+            event->accept();
+        }
+        // The edit hides its drop marker when the drag leaves.
+        QDragLeaveEvent leave;
+        QLineEdit::dragLeaveEvent(&leave);
     });
 }
 

@@ -74,6 +74,14 @@ struct Window {
     }
 };
 
+// A drop whose source proposes a move, as a plain drag does on X11.
+struct ProposedMove : QDropEvent {
+    ProposedMove(QPointF at, const QMimeData* data)
+        : QDropEvent(at, Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton, Qt::NoModifier) {
+        m_defaultAction = m_dropAction = Qt::MoveAction;
+    }
+};
+
 struct State {
     QString text;
     int cursor;
@@ -328,10 +336,13 @@ void MaskEditTest::everyWayInTakesOnlyWhatTheMaskAllows_data() {
         QMimeData data;
         data.setText("0x1Fg");
         const QPoint at = w.AtPosition(1);
-        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        const Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction;
+        QDragEnterEvent enter(at, actions, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(w.field, &enter);
-        QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        ProposedMove drop(at, &data);
         QApplication::sendEvent(w.field, &drop);
+        // Part of the text stayed out, so the source must keep it all.
+        QCOMPARE(drop.dropAction(), Qt::CopyAction);
     }) << "A01FBCD" << 4 << false;
     QTest::newRow("committed by an input method") << std::function<void(Window&)>([](Window& w) {
         QInputMethodEvent composing(QStringLiteral("zhong"), {});
