@@ -1,9 +1,11 @@
 // The hexadecimal path of the Calculate command over a large binary import:
-// memo text -> bytes of the hex tokens -> CRC-16, as a whole and by stage.
+// memo text -> Calculate (hex tokens -> bytes -> CRC-16 -> digits), as a
+// whole and by stage.
 //
 // Besides the time, each benchmark reports the peak of extra memory (resident
 // set above what was resident before the run) per byte of memo text.
-#include "crc.h"
+#include "Calculate.h"
+#include "hexformat.h"
 #include "hextokens.h"
 #include "memotext.h"
 #include "randombytes.h"
@@ -41,16 +43,25 @@ std::string BinaryImportText(const std::vector<std::uint8_t>& data) {
     return text;
 }
 
-std::uint16_t Modbus(const std::vector<std::uint8_t>& bytes) {
-    return CalcCrc16(bytes.data(), static_cast<std::int32_t>(bytes.size()), 0xFFFF, 0x8005, true,
-                     true, true);
+const CrcParams kModbus{16, 0x8005, 0xFFFF, true, true, true, std::nullopt};
+
+// The Calculate command with the Modbus preset in hexadecimal mode.
+CalcResult CalculateModbus(std::string_view text) {
+    return Calculate({.init = "FFFF",
+                      .poly = "8005",
+                      .width = 16,
+                      .reversePoly = true,
+                      .reflectedTable = true,
+                      .reflectedUpdate = true,
+                      .hex = true,
+                      .data = text});
 }
 
 // Created on first use and kept to the end of the run; the memo and the
 // application are left to the operating system at exit.
 struct Environment {
     std::vector<std::uint8_t> data = RandomBytes(kDataSize);
-    std::uint16_t expectedCrc = Modbus(data);
+    std::string expectedDigits = HexDigits(CrcEngine(kModbus).Checksum(data), 4);
     std::size_t memoTextSize = 0;
     QPlainTextEdit* memo = nullptr;
 };
@@ -124,15 +135,14 @@ template <class Step> void Measure(benchmark::State& state, Step step) {
     meter.Report(state, env.memoTextSize);
 }
 
+void CheckDigits(const CalcResult& result, const Environment& env, benchmark::State& s) {
+    if (result != CalcResult(env.expectedDigits))
+        s.SkipWithError("wrong CRC");
+}
+
 void BM_WholeHexPath(benchmark::State& state) {
     Measure(state, [](Environment& env, benchmark::State& s) {
-        HexBytes converted;
-        {
-            const std::string text = MemoText(*env.memo);
-            converted = HexTextToBytes(text);
-        }
-        if (converted.failedIndex || Modbus(converted.bytes) != env.expectedCrc)
-            s.SkipWithError("wrong CRC");
+        CheckDigits(CalculateModbus(MemoText(*env.memo)), env, s);
     });
 }
 
@@ -141,6 +151,13 @@ void BM_MemoText(benchmark::State& state) {
         const std::string text = MemoText(*env.memo);
         if (text.size() != env.memoTextSize)
             s.SkipWithError("wrong memo text size");
+    });
+}
+
+void BM_Calculate(benchmark::State& state) {
+    const std::string text = MemoText(*Env().memo);
+    Measure(state, [&text](Environment& env, benchmark::State& s) {
+        CheckDigits(CalculateModbus(text), env, s);
     });
 }
 
@@ -153,9 +170,10 @@ void BM_HexTextToBytes(benchmark::State& state) {
     });
 }
 
-void BM_CalcCrc16(benchmark::State& state) {
-    Measure(state, [](Environment& env, benchmark::State& s) {
-        if (Modbus(env.data) != env.expectedCrc)
+void BM_Crc16(benchmark::State& state) {
+    const CrcEngine engine(kModbus);
+    Measure(state, [&engine](Environment& env, benchmark::State& s) {
+        if (HexDigits(engine.Checksum(env.data), 4) != env.expectedDigits)
             s.SkipWithError("wrong CRC");
     });
 }
@@ -171,6 +189,7 @@ void BM_SetMemoText(benchmark::State& state) {
 
 BENCHMARK(BM_WholeHexPath)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);
 BENCHMARK(BM_MemoText)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);
+BENCHMARK(BM_Calculate)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_HexTextToBytes)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_CalcCrc16)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Crc16)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_SetMemoText)->Unit(benchmark::kMillisecond)->UseRealTime();

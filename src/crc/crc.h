@@ -1,4 +1,6 @@
-// Table-driven CRC-16 and CRC-32 over byte buffers with free parameters.
+// Table-driven CRC-16 and CRC-32 over byte buffers with free parameters:
+// the classic interface over program-wide tables, kept for its callers and
+// served by CrcEngine.
 //
 // The engine applies no final XOR and does not reflect the result; the
 // three flags are independent, so mixed combinations (an LSB-first table
@@ -10,7 +12,7 @@
 // Entry n is the 4-bit value n with its bit order reversed.
 extern const std::uint8_t NibbleReverseTable[16];
 
-// The lookup tables of the last build; each CalcCrc call rebuilds its own.
+// The lookup tables of the last build; each CalcCrc call leaves its own here.
 extern std::uint16_t Crc16Table[256];
 extern std::uint32_t Crc32Table[256];
 

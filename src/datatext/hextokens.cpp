@@ -129,28 +129,43 @@ std::vector<std::string> SplitHexTokens(std::string_view text) {
     return tokens;
 }
 
+std::size_t HexByteReader::Read(std::span<std::uint8_t> out) {
+    std::size_t n = 0;
+    std::string_view token;
+    while (!finished_ && n < out.size()) {
+        std::uint32_t value = 0;
+        if (!tokens_.Next(token)) {
+            finished_ = true;
+            if (count_ == 0)
+                failedIndex_ = 0;
+        } else if (!TryParseHex(token, value)) {
+            finished_ = true;
+            failedIndex_ = count_;
+        } else {
+            out[n++] = static_cast<std::uint8_t>(value);
+            ++count_;
+        }
+    }
+    return n;
+}
+
 HexBytes HexTextToBytes(std::string_view text) {
-    text = CutAtNul(text);
     HexBytes result;
     std::vector<std::uint8_t>& bytes = result.bytes;
     // The binary import writes three characters per byte; denser texts let the
     // buffer grow, looser ones leave some of it unused.
-    bytes.resize(text.size() / 3 + 1);
+    bytes.resize(CutAtNul(text).size() / 3 + 1);
+    HexByteReader reader(text);
     std::size_t count = 0;
-    HexTokenReader reader(text);
-    std::string_view token;
-    while (reader.Next(token)) {
-        std::uint32_t value = 0;
-        if (!TryParseHex(token, value)) {
-            result.failedIndex = count;
+    for (;;) {
+        const std::size_t room = bytes.size() - count;
+        const std::size_t n = reader.Read(std::span(bytes).subspan(count));
+        count += n;
+        if (n < room)
             break;
-        }
-        if (count == bytes.size())
-            bytes.resize(bytes.size() * 2);
-        bytes[count++] = static_cast<std::uint8_t>(value);
+        bytes.resize(bytes.size() * 2);
     }
     bytes.resize(count);
-    if (count == 0)
-        result.failedIndex = 0;
+    result.failedIndex = reader.FailedIndex();
     return result;
 }

@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -46,9 +47,29 @@ private:
 
 std::vector<std::string> SplitHexTokens(std::string_view text);
 
-// The bytes of a hexadecimal text, one per token: the low 8 bits of its value.
-// On failure, failedIndex is the 0-based index of the first token that does not
-// convert (0 for a text without tokens) and bytes holds those before it.
+// The bytes of a hexadecimal text, one per token (the low 8 bits of its value),
+// read a block at a time so that no buffer of the whole is needed.
+class HexByteReader {
+public:
+    explicit HexByteReader(std::string_view text) : tokens_(text) {}
+
+    // Fills out from its start and returns the count, which falls short of
+    // out.size() only at the end of the text or at a token that does not convert.
+    std::size_t Read(std::span<std::uint8_t> out);
+
+    // Once Read has fallen short: the 0-based index of the first token that
+    // does not convert, or 0 for a text without tokens.
+    std::optional<std::size_t> FailedIndex() const { return failedIndex_; }
+
+private:
+    HexTokenReader tokens_;
+    std::size_t count_ = 0;
+    bool finished_ = false;
+    std::optional<std::size_t> failedIndex_;
+};
+
+// The bytes of a hexadecimal text, all at once. On failure, failedIndex is the 0-based index of the
+// first token that does not convert (0 for a text without tokens) and bytes holds those before it.
 struct HexBytes {
     std::vector<std::uint8_t> bytes;
     std::optional<std::size_t> failedIndex;

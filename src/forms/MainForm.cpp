@@ -2,6 +2,7 @@
 
 #include "ui_MainForm.h"
 
+#include "Calculate.h"
 #include "Help.h"
 #include "about.h"
 #include "code.h"
@@ -17,7 +18,6 @@
 
 #include <QLabel>
 #include <QPalette>
-#include <QShowEvent>
 
 #include <algorithm>
 
@@ -35,20 +35,6 @@ std::uint32_t FieldValue(const QLineEdit* field) {
     return ParseHexToken(EncodeBytes(field->text()));
 }
 
-// CRC of a buffer of any size: the engine takes at most 2^31 - 1 bytes per
-// call, and its register carries over from one call to the next.
-template <class Register, class Engine>
-Register CrcOf(const std::uint8_t* data, std::size_t size, Register crc, Engine engine) {
-    constexpr std::size_t kChunk = 0x40000000;
-    do {
-        const std::size_t n = std::min(size, kChunk);
-        crc = engine(data, static_cast<std::int32_t>(n), crc);
-        data += n;
-        size -= n;
-    } while (size > 0);
-    return crc;
-}
-
 void MakeRed(QWidget* widget) {
     QPalette palette = widget->palette();
     palette.setColor(QPalette::WindowText, Qt::red);
@@ -63,6 +49,7 @@ TForm1::TForm1(Dialogs& dialogs, QWidget* parent)
     ui->setupUi(this);
     ApplyAppearance();
     ConnectHandlers();
+    CentreOnPrimaryScreenOnFirstShow(this);
     ui->BtnCaculate->setFocus();
 }
 
@@ -105,7 +92,7 @@ void TForm1::ConnectHandlers() {
 
 void TForm1::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    LayoutClientArea();
+    Guard([this] { LayoutClientArea(); });
 }
 
 // Panel_Crcup is aligned to the top at a fixed height; GroupBox1 takes the
@@ -122,73 +109,35 @@ void TForm1::LayoutClientArea() {
                            std::max(0, ui->GroupBox1->height() - memoTop - kGroupBoxMargin));
 }
 
-void TForm1::showEvent(QShowEvent* event) {
-    QWidget::showEvent(event);
-    if (!placed && !event->spontaneous()) {
-        placed = true;
-        CentreOnPrimaryScreen(this);
-    }
-}
-
-void TForm1::Prompt(const char* text) {
-    dialogs.MessageBox(this, QString::fromUtf8(text), QStringLiteral("提示"), MsgButtons::Ok,
-                       MsgIcon::None);
+void TForm1::Prompt(std::string_view text) {
+    dialogs.MessageBox(this, QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())),
+                       QStringLiteral("提示"), MsgButtons::Ok, MsgIcon::None);
 }
 
 void TForm1::BtnCaculateClick() {
-    if (ui->EditInit->text().isEmpty()) {
-        Prompt("请输入初始值！");
-        return;
-    }
-    if (ui->EditEnpoly->text().isEmpty()) {
-        Prompt("请输入多项式值");
-        return;
-    }
-    if (ui->Memo1->document()->isEmpty()) {
-        Prompt("文本不能为空！");
-        return;
-    }
-
-    const std::uint32_t init = FieldValue(ui->EditInit);
-    const std::uint32_t poly = FieldValue(ui->EditEnpoly);
-    const bool reflectedTable = !ui->CheckBoxRevTable->isChecked();
-    const bool reflectedUpdate = !ui->CheckBoxRev->isChecked();
-    const bool reversePoly = ui->CheckBoxRevPloy->isChecked();
-
-    // Text mode computes over the memo text itself; hex mode over its tokens.
-    std::string text = MemoText(*ui->Memo1);
-    std::vector<std::uint8_t> tokenBytes;
-    const std::uint8_t* data = reinterpret_cast<const std::uint8_t*>(text.data());
-    std::size_t size = text.size();
-    if (ui->CheckBoxHex->isChecked()) {
-        HexBytes hex = HexTextToBytes(text);
-        std::string().swap(text);
-        if (hex.failedIndex) {
-            ReportBadToken(*hex.failedIndex);
-            return;
-        }
-        tokenBytes = std::move(hex.bytes);
-        data = tokenBytes.data();
-        size = tokenBytes.size();
-    }
-
-    const bool crc32 = ui->ComboBoxCRC->currentIndex() == 1;
-    std::uint32_t crc;
-    if (crc32) {
-        crc = CrcOf(data, size, init, [&](const std::uint8_t* p, std::int32_t n, std::uint32_t r) {
-            return CalcCrc32(p, n, r, poly, reflectedTable, reflectedUpdate, reversePoly);
-        });
-    } else {
-        crc = CrcOf(data, size, static_cast<std::uint16_t>(init),
-                    [&](const std::uint8_t* p, std::int32_t n, std::uint16_t r) {
-                        return CalcCrc16(p, n, r, static_cast<std::uint16_t>(poly), reflectedTable,
-                                         reflectedUpdate, reversePoly);
-                    });
-    }
-    // The XOR value is not cut to 16 bits: its higher bits show in a CRC-16 result.
-    if (ui->CheckBox1->isChecked())
-        crc ^= FieldValue(ui->xorEdit);
-    ui->EditValue->setText(QString::fromStdString(HexDigits(crc, crc32 ? 8 : 4)));
+    const std::string init = EncodeBytes(ui->EditInit->text());
+    const std::string poly = EncodeBytes(ui->EditEnpoly->text());
+    const std::string xorValue = EncodeBytes(ui->xorEdit->text());
+    const std::string text = MemoText(*ui->Memo1);
+    // Two of the boxes ask for most-significant-bit first when ticked.
+    const CalcResult result = Calculate({.init = init,
+                                         .poly = poly,
+                                         .xorValue = xorValue,
+                                         .width = ui->ComboBoxCRC->currentIndex() == 1 ? 32 : 16,
+                                         .reversePoly = ui->CheckBoxRevPloy->isChecked(),
+                                         .reflectedTable = !ui->CheckBoxRevTable->isChecked(),
+                                         .reflectedUpdate = !ui->CheckBoxRev->isChecked(),
+                                         .xorOut = ui->CheckBox1->isChecked(),
+                                         .hex = ui->CheckBoxHex->isChecked(),
+                                         .data = text});
+    if (const auto* digits = std::get_if<std::string>(&result))
+        ui->EditValue->setText(QString::fromStdString(*digits));
+    else if (const auto* prompt = std::get_if<CalcPrompt>(&result))
+        Prompt(CalcPromptText(*prompt));
+    else if (const auto* bad = std::get_if<CalcBadToken>(&result))
+        ReportBadToken(bad->index);
+    else
+        throw EConvertError(std::get<CalcConvertError>(result).message);
 }
 
 void TForm1::ReportBadToken(std::size_t index) {
@@ -208,10 +157,11 @@ void TForm1::Button1Click() {
     if (ui->CheckBoxRevPloy->isChecked())
         poly = ReverseBits(poly, 4);
     BuildCrc16Table(static_cast<std::uint16_t>(poly), reflected);
-    QStringList lines;
+    // Each line is appended, so each ends with a line break, the last one too.
+    std::string text;
     for (const std::string& line : Crc16TableLines(Crc16Table))
-        lines << QString::fromStdString(line);
-    Form4->Memo1()->setPlainText(lines.join(u'\n'));
+        text += line + "\r\n";
+    SetMemoText(*Form4->Memo1(), text);
     Form4->exec();
 }
 

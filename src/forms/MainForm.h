@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <string_view>
 
 class Dialogs;
 class TcxMaskEdit;
@@ -35,10 +36,9 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
-    void showEvent(QShowEvent* event) override;
 
 private:
-    void Prompt(const char* text);
+    void Prompt(std::string_view text);
     void ReportBadToken(std::size_t index);
     void ApplyPreset(const char* poly, bool revPoly, bool revTable, bool rev);
     void ApplyAppearance();
@@ -47,7 +47,6 @@ private:
 
     std::unique_ptr<Ui::TForm1> ui;
     Dialogs& dialogs;
-    bool placed = false;
 };
 
 extern TForm1* Form1;
