@@ -29,7 +29,7 @@ int main(int argc, char** argv) {
     Form1 = form1.get();
     auto form2 = std::make_unique<TForm2>();
     Form2 = form2.get();
-    auto form3 = std::make_unique<TForm3>();
+    auto form3 = std::make_unique<TForm3>(dialogs);
     Form3 = form3.get();
     auto form4 = std::make_unique<TForm4>();
     Form4 = form4.get();

@@ -1,5 +1,5 @@
-// The help window: a borderless panel centred over the main window each time
-// it is shown; a click on its background closes it.
+// The help window: a borderless panel of white text, centred over the main
+// window each time it is shown; a click on its background closes it.
 #pragma once
 
 #include <QDialog>
@@ -21,9 +21,12 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    void ApplyAppearance();
+
     std::unique_ptr<Ui::TForm2> ui;
 };
 

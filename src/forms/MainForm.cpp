@@ -18,7 +18,6 @@
 
 #include <QLabel>
 #include <QPalette>
-#include <QShowEvent>
 
 #include <algorithm>
 
@@ -50,6 +49,7 @@ TForm1::TForm1(Dialogs& dialogs, QWidget* parent)
     ui->setupUi(this);
     ApplyAppearance();
     ConnectHandlers();
+    CentreOnPrimaryScreenOnFirstShow(this);
     ui->BtnCaculate->setFocus();
 }
 
@@ -92,7 +92,7 @@ void TForm1::ConnectHandlers() {
 
 void TForm1::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    LayoutClientArea();
+    Guard([this] { LayoutClientArea(); });
 }
 
 // Panel_Crcup is aligned to the top at a fixed height; GroupBox1 takes the
@@ -107,14 +107,6 @@ void TForm1::LayoutClientArea() {
     ui->Panel_Crcdown->setGeometry(kGroupBoxMargin, kGroupBoxTop, innerWidth, kPanelCrcdownHeight);
     ui->Memo1->setGeometry(kGroupBoxMargin, memoTop, innerWidth,
                            std::max(0, ui->GroupBox1->height() - memoTop - kGroupBoxMargin));
-}
-
-void TForm1::showEvent(QShowEvent* event) {
-    QWidget::showEvent(event);
-    if (!placed && !event->spontaneous()) {
-        placed = true;
-        CentreOnPrimaryScreen(this);
-    }
 }
 
 void TForm1::Prompt(std::string_view text) {
@@ -165,10 +157,11 @@ void TForm1::Button1Click() {
     if (ui->CheckBoxRevPloy->isChecked())
         poly = ReverseBits(poly, 4);
     BuildCrc16Table(static_cast<std::uint16_t>(poly), reflected);
-    QStringList lines;
+    // Each line is appended, so each ends with a line break, the last one too.
+    std::string text;
     for (const std::string& line : Crc16TableLines(Crc16Table))
-        lines << QString::fromStdString(line);
-    Form4->Memo1()->setPlainText(lines.join(u'\n'));
+        text += line + "\r\n";
+    SetMemoText(*Form4->Memo1(), text);
     Form4->exec();
 }
 

@@ -36,7 +36,6 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
-    void showEvent(QShowEvent* event) override;
 
 private:
     void Prompt(std::string_view text);
@@ -48,7 +47,6 @@ private:
 
     std::unique_ptr<Ui::TForm1> ui;
     Dialogs& dialogs;
-    bool placed = false;
 };
 
 extern TForm1* Form1;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "errorreport.h"
+
 #include <QFocusEvent>
 #include <QLineEdit>
 
@@ -12,6 +14,6 @@ public:
 protected:
     void focusInEvent(QFocusEvent* event) override {
         QLineEdit::focusInEvent(event);
-        deselect();
+        Guard([this] { deselect(); });
     }
 };

@@ -1,4 +1,5 @@
-// The code listing window, shown modeless beside the main window.
+// The code listing window: a fixed CRC-16 listing the user can read, edit
+// and copy, shown modeless beside the main window.
 #pragma once
 
 #include <QWidget>
@@ -15,12 +16,13 @@ public:
     explicit TForm5(QWidget* parent = nullptr);
     ~TForm5() override;
 
+    void FormClick();
+
 protected:
-    void showEvent(QShowEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     std::unique_ptr<Ui::TForm5> ui;
-    bool placed = false;
 };
 
 extern TForm5* Form5;

@@ -14,18 +14,11 @@ TForm4::TForm4(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TForm
                    Qt::WindowCloseButtonHint);
     setFont(PixelFont(QStringLiteral("Tahoma"), 11));
     ui->Memo1->setFont(PixelFont(QStringLiteral("宋体"), 13));
+    CentreOverOnFirstShow(this, [] { return Form1; });
 }
 
 TForm4::~TForm4() = default;
 
 QPlainTextEdit* TForm4::Memo1() const {
     return ui->Memo1;
-}
-
-void TForm4::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (!placed && Form1) {
-        placed = true;
-        CentreOverWindow(this, Form1);
-    }
 }

@@ -19,12 +19,8 @@ public:
 
     QPlainTextEdit* Memo1() const;
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
     std::unique_ptr<Ui::TForm4> ui;
-    bool placed = false;
 };
 
 extern TForm4* Form4;

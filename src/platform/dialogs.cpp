@@ -52,8 +52,14 @@ std::optional<QString> QtDialogs::SaveFile(QWidget* owner, const QString& filter
     return path;
 }
 
-void QtDialogs::ShellExecute(QWidget*, const QString& target) {
-    QDesktopServices::openUrl(QUrl::fromUserInput(target));
+// The desktop has one action per kind of address and shows its windows as it
+// likes, so the verb, the owner and the show command have nothing to map to.
+void QtDialogs::ShellExecute(QWidget*, const QString&, const QString& target, ShowCommand) {
+    QDesktopServices::openUrl(ShellUrl(target));
+}
+
+QUrl ShellUrl(const QString& target) {
+    return QUrl::fromUserInput(target);
 }
 
 QString QtFileFilter(const QString& pipeFilter) {

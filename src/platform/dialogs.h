@@ -6,11 +6,14 @@
 
 #include <optional>
 
+class QUrl;
 class QWidget;
 
 enum class MsgIcon { None, Information, Critical };
 enum class MsgButtons { Ok, OkCancel };
 enum class MsgResult { Ok, Cancel };
+// How the shell shows the window of what it opens.
+enum class ShowCommand { Normal = 1, Restore = 9 };
 
 class Dialogs {
 public:
@@ -25,8 +28,10 @@ public:
     virtual std::optional<QString> SaveFile(QWidget* owner, const QString& filter,
                                             const QString& initialName) = 0;
 
-    // Opens a document or address with its registered handler; the result is not examined.
-    virtual void ShellExecute(QWidget* owner, const QString& target) = 0;
+    // Opens a document or address with its registered handler; the result is
+    // not examined. An empty verb asks for the handler's default action.
+    virtual void ShellExecute(QWidget* owner, const QString& verb, const QString& target,
+                              ShowCommand show) = 0;
 };
 
 class QtDialogs final : public Dialogs {
@@ -36,8 +41,13 @@ public:
     std::optional<QString> OpenFile(QWidget* owner, const QString& filter) override;
     std::optional<QString> SaveFile(QWidget* owner, const QString& filter,
                                     const QString& initialName) override;
-    void ShellExecute(QWidget* owner, const QString& target) override;
+    void ShellExecute(QWidget* owner, const QString& verb, const QString& target,
+                      ShowCommand show) override;
 };
+
+// What the desktop is asked to open for a shell target: a bare host name is a
+// web address, a "mailto:" text goes to the mail handler, a path is a file.
+QUrl ShellUrl(const QString& target);
 
 // "Text(*.txt)|*.txt|All|*.*" -> "Text(*.txt) (*.txt);;All (*)": Qt reads the
 // patterns from the parentheses at the end of each entry, and "*.*" would

@@ -5,7 +5,11 @@
 void InstallFontSubstitutes() {
     QFont::insertSubstitutions(QStringLiteral("Tahoma"),
                                {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
-    QFont::insertSubstitutions(QStringLiteral("宋体"), {QStringLiteral("Noto Serif CJK SC"),
+    // Its Latin letters and digits are all half the width of a Chinese
+    // character, so code and hexadecimal columns line up: a fixed-pitch face
+    // comes first.
+    QFont::insertSubstitutions(QStringLiteral("宋体"), {QStringLiteral("Noto Sans Mono CJK SC"),
+                                                        QStringLiteral("Noto Serif CJK SC"),
                                                         QStringLiteral("Noto Sans CJK SC"),
                                                         QStringLiteral("WenQuanYi Micro Hei")});
     QFont::insertSubstitutions(

@@ -1,5 +1,8 @@
 #include "placement.h"
 
+#include "errorreport.h"
+
+#include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
@@ -63,14 +66,81 @@ QPoint CentredOver(const QRect& owner, QSize outer, const QRect& virtualDesktop)
                           virtualDesktop);
 }
 
-void CentreOnPrimaryScreen(QWidget* window) {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    window->move(CentredOnScreen(screen->size(), window->frameGeometry().size(), VirtualDesktop()));
+namespace {
+
+// A window manager frames a window only after it is mapped; until then Qt
+// takes the client size for the outer size, and a window centred at its first
+// showing would sit off by half its frame. So the rule runs again, once, as
+// soon as the frame is known.
+class FirstShowPlacement final : public QObject {
+public:
+    FirstShowPlacement(QWidget* window, PlacementRule rule)
+        : QObject(window), window(window), rule(std::move(rule)) {
+        window->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == window)
+            Guard([&] { Handle(*event); });
+        return false;
+    }
+
+private:
+    enum class State { Unshown, AwaitingFrame, Done };
+
+    void Handle(const QEvent& event) {
+        switch (state) {
+        case State::Unshown:
+            // A spontaneous show is the window system restoring the window.
+            if (event.type() == QEvent::Show && !event.spontaneous()) {
+                state = FrameKnown() ? State::Done : State::AwaitingFrame;
+                Place();
+            }
+            break;
+        case State::AwaitingFrame:
+            if (event.type() == QEvent::Hide) {
+                state = State::Done;
+            } else if (IsGeometryChange(event.type()) && FrameKnown()) {
+                state = State::Done;
+                Place();
+            }
+            break;
+        case State::Done:
+            break;
+        }
+    }
+
+    static bool IsGeometryChange(QEvent::Type type) {
+        return type == QEvent::Move || type == QEvent::Resize || type == QEvent::WindowActivate;
+    }
+
+    // A frameless window, or one shown without a window manager, never gets
+    // a frame; it was placed right the first time.
+    bool FrameKnown() const { return window->frameGeometry() != window->geometry(); }
+
+    void Place() { window->move(rule(window->frameGeometry().size())); }
+
+    QWidget* window;
+    PlacementRule rule;
+    State state = State::Unshown;
+};
+
+} // namespace
+
+void PlaceOnFirstShow(QWidget* window, PlacementRule rule) {
+    new FirstShowPlacement(window, std::move(rule));
 }
 
-void CentreOverWindow(QWidget* window, const QWidget* owner) {
-    window->move(
-        CentredOver(owner->frameGeometry(), window->frameGeometry().size(), VirtualDesktop()));
+void CentreOnPrimaryScreenOnFirstShow(QWidget* window) {
+    PlaceOnFirstShow(window, [window](QSize outer) {
+        const QScreen* screen = QGuiApplication::primaryScreen();
+        return screen ? CentredOnScreen(screen->size(), outer, VirtualDesktop()) : window->pos();
+    });
+}
+
+void CentreOverOnFirstShow(QWidget* window, std::function<const QWidget*()> owner) {
+    PlaceOnFirstShow(window, [window, owner = std::move(owner)](QSize outer) {
+        const QWidget* over = owner();
+        return over ? CentredOver(over->frameGeometry(), outer, VirtualDesktop()) : window->pos();
+    });
 }

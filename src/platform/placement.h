@@ -5,6 +5,8 @@
 #include <QRect>
 #include <QSize>
 
+#include <functional>
+
 // Centres an outer size on the primary screen, then raises each coordinate
 // to the virtual desktop's left or top edge if it lies before it.
 QPoint CentredOnScreen(QSize screen, QSize outer, const QRect& virtualDesktop);
@@ -24,6 +26,14 @@ QRect VirtualDesktop();
 
 class QWidget;
 
-// The two above applied to a real window, from the platform's screen metrics.
-void CentreOnPrimaryScreen(QWidget* window);
-void CentreOverWindow(QWidget* window, const QWidget* owner);
+// Where a window's frame goes, given its outer size.
+using PlacementRule = std::function<QPoint(QSize outer)>;
+
+// Places a window by rule when it is first shown; later showings keep
+// wherever the user put it.
+void PlaceOnFirstShow(QWidget* window, PlacementRule rule);
+
+// The two centring rules above, from the platform's screen metrics. The
+// owner is asked for at the first showing; without one the window stays put.
+void CentreOnPrimaryScreenOnFirstShow(QWidget* window);
+void CentreOverOnFirstShow(QWidget* window, std::function<const QWidget*()> owner);

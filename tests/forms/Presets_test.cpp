@@ -1,5 +1,6 @@
 #include "Program.h"
 #include "cxMaskEdit.h"
+#include "memotext.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -228,7 +229,12 @@ void PresetsTest::tableWindow() {
         CloseNextModal(&seen);
         Click(p, "Button1");
         QCOMPARE(seen, p.form4.get());
-        const QStringList lines = p.form4->Memo1()->toPlainText().split(u'\n');
+        // Every line is appended with its CR LF, the last one too.
+        const std::string text = MemoText(*p.form4->Memo1());
+        QCOMPARE(text.size(), size_t(32 * 66));
+        QVERIFY(text.ends_with("\r\n"));
+        QStringList lines = QString::fromStdString(text).split(QStringLiteral("\r\n"));
+        lines.removeLast();
         QCOMPARE(lines.size(), 32);
         for (const QString& line : lines)
             QCOMPARE(line.size(), 64);

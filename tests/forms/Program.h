@@ -20,7 +20,7 @@ struct Program {
     FakeDialogs dialogs;
     std::unique_ptr<TForm1> form1 = std::make_unique<TForm1>(dialogs);
     std::unique_ptr<TForm2> form2 = std::make_unique<TForm2>();
-    std::unique_ptr<TForm3> form3 = std::make_unique<TForm3>();
+    std::unique_ptr<TForm3> form3 = std::make_unique<TForm3>(dialogs);
     std::unique_ptr<TForm4> form4 = std::make_unique<TForm4>();
     std::unique_ptr<TForm5> form5 = std::make_unique<TForm5>();
 

@@ -7,6 +7,7 @@
 
 #include <QEvent>
 #include <QTest>
+#include <QUrl>
 
 #include <stdexcept>
 
@@ -29,6 +30,8 @@ private slots:
     void helpPlacement();
     void fileFilter_data();
     void fileFilter();
+    void shellUrl_data();
+    void shellUrl();
 };
 
 void PlatformTest::applicationTitle_data() {
@@ -192,6 +195,9 @@ void PlatformTest::helpPlacement_data() {
                                              << QRect(-100, 0, 2020, 1080) << QPoint(-100, 38);
     QTest::newRow("pulled back from the right edge")
         << QRect(1700, 900, 400, 300) << QSize(366, 244) << desktop << QPoint(1554, 836);
+    QTest::newRow("right edge measured from zero, not from a negative origin")
+        << QRect(1000, 100, 406, 284) << QSize(366, 244) << QRect(-1280, 0, 2560, 1024)
+        << QPoint(1020, 120);
     QTest::newRow("wider than the desktop: right edge rule wins")
         << QRect(0, 0, 400, 300) << QSize(366, 244) << QRect(50, 0, 300, 1080) << QPoint(-66, 28);
 }
@@ -217,6 +223,22 @@ void PlatformTest::fileFilter() {
     QFETCH(QString, filter);
     QFETCH(QString, qt);
     QCOMPARE(QtFileFilter(filter), qt);
+}
+
+void PlatformTest::shellUrl_data() {
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QUrl>("url");
+    QTest::newRow("bare host name") << "www.example.org" << QUrl("http://www.example.org");
+    QTest::newRow("mail") << "mailto:mail@example.org" << QUrl("mailto:mail@example.org");
+    QTest::newRow("web address") << "https://example.org/a?b=1"
+                                 << QUrl("https://example.org/a?b=1");
+    QTest::newRow("file") << "/tmp/notes.txt" << QUrl::fromLocalFile("/tmp/notes.txt");
+}
+
+void PlatformTest::shellUrl() {
+    QFETCH(QString, target);
+    QFETCH(QUrl, url);
+    QCOMPARE(ShellUrl(target), url);
 }
 
 int main(int argc, char** argv) {

@@ -32,6 +32,7 @@ std::optional<QString> FakeDialogs::SaveFile(QWidget*, const QString& filter,
     return answer;
 }
 
-void FakeDialogs::ShellExecute(QWidget*, const QString& target) {
-    shellTargets << target;
+void FakeDialogs::ShellExecute(QWidget* owner, const QString& verb, const QString& target,
+                               ShowCommand show) {
+    shellCalls.push_back({owner, verb, target, show});
 }

@@ -20,13 +20,20 @@ public:
         MsgButtons buttons;
         MsgIcon icon;
     };
+    struct ShellCall {
+        QWidget* owner;
+        QString verb;
+        QString target;
+        ShowCommand show;
+    };
 
     MsgResult MessageBox(QWidget* owner, const QString& text, const QString& caption,
                          MsgButtons buttons, MsgIcon icon) override;
     std::optional<QString> OpenFile(QWidget* owner, const QString& filter) override;
     std::optional<QString> SaveFile(QWidget* owner, const QString& filter,
                                     const QString& initialName) override;
-    void ShellExecute(QWidget* owner, const QString& target) override;
+    void ShellExecute(QWidget* owner, const QString& verb, const QString& target,
+                      ShowCommand show) override;
 
     // Scripted answers, taken in order; without one a box answers Ok and a
     // file dialog is cancelled.
@@ -39,5 +46,5 @@ public:
     QStringList openFilters;
     QStringList saveFilters;
     QStringList saveInitialNames;
-    QStringList shellTargets;
+    std::vector<ShellCall> shellCalls;
 };
