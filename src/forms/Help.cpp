@@ -60,7 +60,8 @@ void TForm2::keyPressEvent(QKeyEvent* event) {
 
 void TForm2::FormShow() {
     if (Form1)
-        move(HelpPlacement(Form1->frameGeometry(), frameGeometry().size(), VirtualDesktop()));
+        MoveFrameTo(*this,
+                    HelpPlacement(OuterRect(*Form1), OuterRect(*this).size(), VirtualDesktop()));
 }
 
 void TForm2::FormClick() {

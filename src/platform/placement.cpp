@@ -5,7 +5,9 @@
 #include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTimer>
 #include <QWidget>
+#include <QWindow>
 
 #include <algorithm>
 #include <cmath>
@@ -68,64 +70,79 @@ QPoint CentredOver(const QRect& owner, QSize outer, const QRect& virtualDesktop)
 
 namespace {
 
-// A window manager frames a window only after it is mapped; until then Qt
-// takes the client size for the outer size, and a window centred at its first
-// showing would sit off by half its frame. So the rule runs again, once, as
-// soon as the frame is known.
+// A window manager frames a window only after it is mapped; until then the
+// outer size is the client size, and a window centred at its first showing
+// would sit off by half its frame. Qt sends no event when the frame becomes
+// known, so the placement looks for it for a while and runs once more.
 class FirstShowPlacement final : public QObject {
 public:
     FirstShowPlacement(QWidget* window, PlacementRule rule)
         : QObject(window), window(window), rule(std::move(rule)) {
         window->installEventFilter(this);
+        framePoll.setInterval(kFramePollMs);
+        connect(&framePoll, &QTimer::timeout, this, [this] { Guard([this] { PollFrame(); }); });
     }
 
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched == window)
-            Guard([&] { Handle(*event); });
+        // A spontaneous show is the window system restoring the window.
+        if (watched == window && event->type() == QEvent::Show && !event->spontaneous())
+            Guard([this] { FirstShow(); });
         return false;
     }
 
 private:
-    enum class State { Unshown, AwaitingFrame, Done };
+    static constexpr int kFramePollMs = 20;
+    static constexpr int kFramePolls = 100;
 
-    void Handle(const QEvent& event) {
-        switch (state) {
-        case State::Unshown:
-            // A spontaneous show is the window system restoring the window.
-            if (event.type() == QEvent::Show && !event.spontaneous()) {
-                state = FrameKnown() ? State::Done : State::AwaitingFrame;
-                Place();
-            }
-            break;
-        case State::AwaitingFrame:
-            if (event.type() == QEvent::Hide) {
-                state = State::Done;
-            } else if (IsGeometryChange(event.type()) && FrameKnown()) {
-                state = State::Done;
-                Place();
-            }
-            break;
-        case State::Done:
-            break;
-        }
-    }
-
-    static bool IsGeometryChange(QEvent::Type type) {
-        return type == QEvent::Move || type == QEvent::Resize || type == QEvent::WindowActivate;
+    void FirstShow() {
+        window->removeEventFilter(this);
+        Place();
+        if (!FrameKnown())
+            framePoll.start();
     }
 
     // A frameless window, or one shown without a window manager, never gets
     // a frame; it was placed right the first time.
-    bool FrameKnown() const { return window->frameGeometry() != window->geometry(); }
+    void PollFrame() {
+        if (FrameKnown()) {
+            framePoll.stop();
+            Place();
+        } else if (++polls == kFramePolls || !window->isVisible()) {
+            framePoll.stop();
+        }
+    }
 
-    void Place() { window->move(rule(window->frameGeometry().size())); }
+    // While the window manager frames the window Qt may briefly report
+    // margins that do not fit around the window.
+    bool FrameKnown() const {
+        const QWindow* handle = window->windowHandle();
+        if (!handle)
+            return false;
+        const QMargins frame = handle->frameMargins();
+        return !frame.isNull() && frame.left() >= 0 && frame.top() >= 0 && frame.right() >= 0 &&
+               frame.bottom() >= 0;
+    }
+
+    void Place() { MoveFrameTo(*window, rule(OuterRect(*window).size())); }
 
     QWidget* window;
     PlacementRule rule;
-    State state = State::Unshown;
+    QTimer framePoll;
+    int polls = 0;
 };
 
 } // namespace
+
+QRect OuterRect(const QWidget& window) {
+    const QWindow* handle = window.windowHandle();
+    return handle ? window.geometry().marginsAdded(handle->frameMargins()) : window.frameGeometry();
+}
+
+// Sets the client position, which needs no frame cache, from the frame's.
+void MoveFrameTo(QWidget& window, QPoint topLeft) {
+    const QPoint frameToClient = window.geometry().topLeft() - OuterRect(window).topLeft();
+    window.setGeometry(QRect(topLeft + frameToClient, window.size()));
+}
 
 void PlaceOnFirstShow(QWidget* window, PlacementRule rule) {
     new FirstShowPlacement(window, std::move(rule));
@@ -134,13 +151,15 @@ void PlaceOnFirstShow(QWidget* window, PlacementRule rule) {
 void CentreOnPrimaryScreenOnFirstShow(QWidget* window) {
     PlaceOnFirstShow(window, [window](QSize outer) {
         const QScreen* screen = QGuiApplication::primaryScreen();
-        return screen ? CentredOnScreen(screen->size(), outer, VirtualDesktop()) : window->pos();
+        return screen ? CentredOnScreen(screen->size(), outer, VirtualDesktop())
+                      : OuterRect(*window).topLeft();
     });
 }
 
 void CentreOverOnFirstShow(QWidget* window, std::function<const QWidget*()> owner) {
     PlaceOnFirstShow(window, [window, owner = std::move(owner)](QSize outer) {
         const QWidget* over = owner();
-        return over ? CentredOver(over->frameGeometry(), outer, VirtualDesktop()) : window->pos();
+        return over ? CentredOver(OuterRect(*over), outer, VirtualDesktop())
+                    : OuterRect(*window).topLeft();
     });
 }

@@ -26,6 +26,14 @@ QRect VirtualDesktop();
 
 class QWidget;
 
+// A window's frame rectangle as the window manager reports it. QWidget's own
+// frameGeometry() can lag behind: it keeps the frame it saw before the window
+// manager framed the window until the window next moves.
+QRect OuterRect(const QWidget& window);
+
+// Moves a window so that its frame's top left corner lies at topLeft.
+void MoveFrameTo(QWidget& window, QPoint topLeft);
+
 // Where a window's frame goes, given its outer size.
 using PlacementRule = std::function<QPoint(QSize outer)>;
 
