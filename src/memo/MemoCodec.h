@@ -1,0 +1,65 @@
+// The memo's characters: bytes read as UTF-8 where they form it, every other
+// byte as an escape of its own (U+DC80..U+DCFF, as Python's surrogateescape),
+// so that every byte sequence has a lossless UTF-16 form.
+//
+// In a memo a line break is one character (CR LF, two bytes), and code points
+// a text document would take as structure (U+2028, U+2029, U+FDD0, U+FDD1)
+// are escaped byte by byte, so that they read back as the same bytes.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace memocodec {
+
+inline constexpr char16_t kEscapeBase = 0xDC00; // byte b >= 0x80 escapes to kEscapeBase + b
+inline constexpr char16_t kLineSeparator = 0x2028;
+inline constexpr char16_t kParagraphSeparator = 0x2029;
+
+constexpr bool IsContinuation(unsigned char byte) {
+    return (byte & 0xC0u) == 0x80u;
+}
+constexpr bool IsEscape(char32_t u) {
+    return u >= kEscapeBase + 0x80 && u <= kEscapeBase + 0xFF;
+}
+// Both separators end a line on screen; the memo text has CR LF for them.
+constexpr bool IsMemoLineBreak(char32_t u) {
+    return u == kParagraphSeparator || u == kLineSeparator;
+}
+
+// The length (2 to 4) of the well-formed UTF-8 sequence that starts with the
+// byte at p (0x80 or above) and its code point; 0 if there is none. Overlong
+// forms, surrogates and code points above U+10FFFF are not well formed.
+int Utf8Sequence(const unsigned char* p, const unsigned char* end, char32_t& code);
+
+// One character of a memo text as the memo reads it.
+struct MemoChar {
+    int bytes;     // 1 to 4; a CR LF is 2
+    int units;     // UTF-16 units: 2 beyond U+FFFF, else 1
+    char32_t code; // '\n' for a line break, an escape for a lone byte
+};
+
+// The character that starts at p, which must be a character boundary. A lone
+// CR or LF reads as a line break of one byte; the memo holds none.
+MemoChar ReadMemoChar(const unsigned char* p, const unsigned char* end);
+
+// The UTF-16 units of a memo text, without building them.
+std::uint64_t CountMemoUnits(std::string_view bytes);
+
+// Writes the UTF-16 form of bytes to out, which has room for bytes.size()
+// units (always enough), and returns the end. For a memo (forMemo), every
+// kind of line break becomes '\n' and structure code points are escaped.
+char16_t* DecodeInto(std::string_view bytes, char16_t* out, bool forMemo);
+
+// Writes the bytes of the UTF-16 character at text[i] to out (room for 4)
+// and returns how many there are; i moves past the character.
+int EncodeChar(const char16_t* text, std::size_t size, std::size_t& i, char* out, bool forMemo);
+
+// The bytes of UTF-16 text; escapes become their byte again and any other
+// lone surrogate takes its three-byte form. For a memo (forMemo), the
+// separators U+2028 and U+2029 become CR LF; line feeds are left as they are.
+std::string Encode(const char16_t* text, std::size_t size, bool forMemo);
+
+} // namespace memocodec

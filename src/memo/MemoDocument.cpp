@@ -1,0 +1,111 @@
+#include "MemoDocument.h"
+
+#include <stdexcept>
+
+namespace {
+
+// Frees the bytes; assigning an empty string would keep the allocation.
+void Release(std::string& bytes) {
+    std::string().swap(bytes);
+}
+
+} // namespace
+
+void MemoDocument::Reset(std::string_view bytes) {
+    text_.Assign(bytes);
+    steps_.clear();
+    done_ = 0;
+}
+
+// Typing extends an insertion it continues; a deletion extends a deletion it
+// borders on either side (Backspace before it, Delete after it). A line break
+// typed or typed after is a step of its own.
+bool MemoDocument::Extends(Command command, std::uint64_t offset, std::uint64_t removed,
+                           std::uint64_t added) const {
+    if (done_ == 0 || command == Command::Other)
+        return false;
+    const Record& last = steps_[done_ - 1].edits.back();
+    if (command == Command::Typing) {
+        return removed == 0 && last.added > 0 && offset == last.offset + last.added &&
+               text_.ByteAt(offset - 1) != '\n';
+    }
+    return added == 0 && last.added == 0 && steps_[done_ - 1].command == Command::Deleting &&
+           (offset + removed == last.offset || offset == last.offset);
+}
+
+TextChange MemoDocument::Edit(Command command, std::uint64_t offset, std::uint64_t removed,
+                              std::string_view inserted, bool continueStep) {
+    if (offset > text_.Size() || removed > text_.Size() - offset)
+        throw std::out_of_range("MemoDocument::Edit");
+    const std::uint64_t added = inserted.size();
+    if (removed == 0 && added == 0)
+        return {offset, 0, 0};
+    const bool extends = Extends(command, offset, removed, added);
+    const bool typedBreak = command == Command::Typing && inserted.find('\n') != inserted.npos;
+    std::string removedBytes = text_.Copy(offset, removed);
+    text_.Replace(offset, removed, inserted);
+
+    steps_.resize(done_);
+    if (extends && !typedBreak) {
+        Record& last = steps_.back().edits.back();
+        if (command == Command::Typing) {
+            last.added += added;
+        } else if (offset == last.offset) {
+            last.removedBytes += removedBytes;
+            last.removed += removed;
+        } else {
+            last.removedBytes.insert(0, removedBytes);
+            last.removed += removed;
+            last.offset = offset;
+        }
+    } else {
+        Record edit{offset, removed, added, std::move(removedBytes), {}};
+        if (continueStep && done_ > 0) {
+            steps_.back().edits.push_back(std::move(edit));
+        } else {
+            // A typed line break takes no typing after it into its step.
+            steps_.push_back({typedBreak ? Command::Other : command, {}});
+            steps_.back().edits.push_back(std::move(edit));
+        }
+    }
+    done_ = steps_.size();
+    return {offset, removed, added};
+}
+
+MemoDocument::Replay MemoDocument::Undo() {
+    Replay replay;
+    if (!CanUndo())
+        return replay;
+    Step& step = steps_[--done_];
+    for (auto edit = step.edits.rbegin(); edit != step.edits.rend(); ++edit) {
+        edit->addedBytes = text_.Copy(edit->offset, edit->added);
+        text_.Replace(edit->offset, edit->added, edit->removedBytes);
+        Release(edit->removedBytes);
+        replay.changes.push_back({edit->offset, edit->added, edit->removed});
+        replay.cursor = edit->offset + edit->removed;
+    }
+    return replay;
+}
+
+MemoDocument::Replay MemoDocument::Redo() {
+    Replay replay;
+    if (!CanRedo())
+        return replay;
+    Step& step = steps_[done_++];
+    for (Record& edit : step.edits) {
+        edit.removedBytes = text_.Copy(edit.offset, edit.removed);
+        text_.Replace(edit.offset, edit.removed, edit.addedBytes);
+        Release(edit.addedBytes);
+        replay.changes.push_back({edit.offset, edit.removed, edit.added});
+        replay.cursor = edit.offset + edit.added;
+    }
+    return replay;
+}
+
+std::size_t MemoDocument::HistoryBytes() const {
+    std::size_t bytes = 0;
+    for (const Step& step : steps_)
+        for (const Record& edit : step.edits)
+            bytes += edit.removedBytes.capacity() + edit.addedBytes.capacity();
+    return bytes;
+}

@@ -1,0 +1,324 @@
+#include "TextBuffer.h"
+
+#include "MemoCodec.h"
+
+#include <algorithm>
+#include <cstring>
+#include <stdexcept>
+
+namespace {
+
+// A chunk is cut at the first stable boundary from kTarget bytes on; a last
+// piece shorter than kMin joins the chunk before it. Every chunk but a lone
+// one therefore has at least kMin bytes, which keeps the bytes a boundary's
+// stability depends on inside the chunks on either side of an edit.
+constexpr std::size_t kTarget = 4096;
+constexpr std::size_t kMin = 1024;
+
+using memocodec::IsContinuation;
+
+// The bytes of a few string views read as one.
+class Parts {
+public:
+    explicit Parts(const std::vector<std::string_view>& parts) : parts_(parts) {
+        for (const std::string_view part : parts)
+            size_ += part.size();
+    }
+    std::size_t Size() const { return size_; }
+    unsigned char At(std::size_t i) const {
+        for (const std::string_view part : parts_) {
+            if (i < part.size())
+                return static_cast<unsigned char>(part[i]);
+            i -= part.size();
+        }
+        return 0;
+    }
+    // Whether no character spans the place before byte i.
+    bool Stable(std::size_t i) const {
+        if (i == 0 || i >= size_)
+            return true;
+        const unsigned char byte = At(i);
+        if (byte == '\n')
+            return false;
+        if (!IsContinuation(byte))
+            return true;
+        return i >= 3 && IsContinuation(At(i - 1)) && IsContinuation(At(i - 2)) &&
+               IsContinuation(At(i - 3));
+    }
+    void CopyTo(std::size_t from, std::size_t length, char* out) const {
+        for (const std::string_view part : parts_) {
+            if (length == 0)
+                return;
+            if (from >= part.size()) {
+                from -= part.size();
+                continue;
+            }
+            const std::size_t n = std::min(length, part.size() - from);
+            std::memcpy(out, part.data() + from, n);
+            out += n;
+            length -= n;
+            from = 0;
+        }
+    }
+
+private:
+    const std::vector<std::string_view>& parts_;
+    std::size_t size_ = 0;
+};
+
+// The n-th LF (0-based) of data.
+std::size_t NthLineFeed(std::string_view data, std::uint64_t n) {
+    std::size_t at = data.find('\n');
+    for (; n > 0; --n)
+        at = data.find('\n', at + 1);
+    return at;
+}
+
+} // namespace
+
+TextBuffer::TextBuffer() {
+    Assign({});
+}
+
+bool TextBuffer::StableBoundary(std::string_view bytes, std::size_t at) {
+    const std::vector<std::string_view> parts{bytes};
+    return Parts(parts).Stable(at);
+}
+
+TextBuffer::Chunk TextBuffer::MakeChunk(std::string data) {
+    Chunk chunk;
+    chunk.sum.bytes = data.size();
+    chunk.sum.units = memocodec::CountMemoUnits(data);
+    chunk.sum.breaks = static_cast<std::uint64_t>(std::count(data.begin(), data.end(), '\n'));
+    chunk.data = std::move(data);
+    return chunk;
+}
+
+std::vector<TextBuffer::Chunk> TextBuffer::Chunked(const std::vector<std::string_view>& parts) {
+    const Parts bytes(parts);
+    std::vector<Chunk> chunks;
+    chunks.reserve(bytes.Size() / kTarget + 1);
+    std::size_t start = 0;
+    do {
+        std::size_t end = start + kTarget;
+        if (end + kMin >= bytes.Size()) {
+            end = bytes.Size();
+        } else {
+            while (!bytes.Stable(end))
+                ++end;
+        }
+        std::string data(end - start, '\0');
+        bytes.CopyTo(start, end - start, data.data());
+        chunks.push_back(MakeChunk(std::move(data)));
+        start = end;
+    } while (start < bytes.Size());
+    return chunks;
+}
+
+void TextBuffer::Assign(std::string_view bytes) {
+    chunks_.Assign(Chunked({bytes}));
+}
+
+TextBuffer::Tree::Found TextBuffer::ChunkAt(std::uint64_t offset) const {
+    return chunks_.Find([](const Sum& s) { return s.bytes; }, offset);
+}
+
+void TextBuffer::Replace(std::uint64_t offset, std::uint64_t removed, std::string_view inserted) {
+    if (offset > Size() || removed > Size() - offset)
+        throw std::out_of_range("TextBuffer::Replace");
+    // The chunks the edit touches and one untouched chunk on either side, so
+    // that the rewritten stretch begins and ends at boundaries that stay stable.
+    const Tree::Found first = ChunkAt(offset);
+    const Tree::Found last = removed == 0 ? first : ChunkAt(offset + removed - 1);
+    const std::size_t from = first.index > 0 ? first.index - 1 : 0;
+    const std::size_t to = std::min(last.index + 2, chunks_.Size());
+    const Tree::Found tail = chunks_.At(to - 1);
+    const std::uint64_t start = chunks_.At(from).before.bytes;
+    const std::uint64_t end = tail.before.bytes + tail.leaf->data.size();
+    const std::string prefix = Copy(start, offset - start);
+    const std::string suffix = Copy(offset + removed, end - offset - removed);
+    chunks_.Replace(from, to, Chunked({prefix, inserted, suffix}));
+}
+
+std::string TextBuffer::Copy(std::uint64_t offset, std::uint64_t length) const {
+    std::string result;
+    result.reserve(length);
+    ForEachPiece(offset, length, [&](std::string_view piece) {
+        result.append(piece);
+        return true;
+    });
+    return result;
+}
+
+void TextBuffer::ForEachPiece(std::uint64_t offset, std::uint64_t length,
+                              const std::function<bool(std::string_view)>& piece) const {
+    if (length == 0 || offset >= Size())
+        return;
+    const Tree::Found found = ChunkAt(offset);
+    std::uint64_t position = found.before.bytes;
+    const std::uint64_t end = offset + length;
+    chunks_.VisitFrom(found.index, [&](std::size_t, const Chunk& chunk) {
+        const std::uint64_t chunkEnd = position + chunk.data.size();
+        const std::uint64_t a = std::max(position, offset);
+        const std::uint64_t b = std::min(chunkEnd, end);
+        position = chunkEnd;
+        if (a < b &&
+            !piece(std::string_view(chunk.data).substr(a - (chunkEnd - chunk.data.size()), b - a)))
+            return false;
+        return chunkEnd < end;
+    });
+}
+
+unsigned char TextBuffer::ByteAt(std::uint64_t offset) const {
+    const Tree::Found found = ChunkAt(offset);
+    return static_cast<unsigned char>(found.leaf->data.at(offset - found.before.bytes));
+}
+
+std::uint64_t TextBuffer::NextChar(std::uint64_t offset) const {
+    if (offset >= Size())
+        return Size();
+    const Tree::Found found = ChunkAt(offset);
+    const auto* data = reinterpret_cast<const unsigned char*>(found.leaf->data.data());
+    const std::size_t at = offset - found.before.bytes;
+    return offset + memocodec::ReadMemoChar(data + at, data + found.leaf->data.size()).bytes;
+}
+
+std::uint64_t TextBuffer::PreviousChar(std::uint64_t offset) const {
+    if (offset == 0)
+        return 0;
+    // Characters never span chunks, so the one before offset starts in the
+    // chunk that holds its last byte.
+    const Tree::Found found = ChunkAt(offset - 1);
+    const auto* data = reinterpret_cast<const unsigned char*>(found.leaf->data.data());
+    const auto* const end = data + found.leaf->data.size();
+    const std::size_t at = offset - found.before.bytes;
+    const unsigned char last = data[at - 1];
+    if (last == '\n' && at >= 2 && data[at - 2] == '\r')
+        return offset - 2;
+    if (IsContinuation(last)) {
+        for (std::size_t back = 2; back <= 4 && back <= at; ++back) {
+            if (IsContinuation(data[at - back]))
+                continue;
+            const memocodec::MemoChar c = memocodec::ReadMemoChar(data + at - back, end);
+            if (static_cast<std::size_t>(c.bytes) == back)
+                return offset - back;
+            break;
+        }
+    }
+    return offset - 1;
+}
+
+std::uint64_t TextBuffer::CharStart(std::uint64_t offset) const {
+    if (offset >= Size())
+        return Size();
+    const Tree::Found found = ChunkAt(offset);
+    const auto* const data = reinterpret_cast<const unsigned char*>(found.leaf->data.data());
+    const auto* const end = data + found.leaf->data.size();
+    const std::size_t at = offset - found.before.bytes;
+    std::size_t start = 0;
+    for (std::size_t next = 0; next <= at;
+         next += static_cast<std::size_t>(memocodec::ReadMemoChar(data + next, end).bytes))
+        start = next;
+    return found.before.bytes + start;
+}
+
+std::uint64_t TextBuffer::LineStart(std::uint64_t offset) const {
+    offset = std::min(offset, Size());
+    if (offset == 0)
+        return 0;
+    const Tree::Found here = ChunkAt(offset - 1);
+    const std::string_view data = here.leaf->data;
+    const std::size_t at = offset - here.before.bytes;
+    const std::size_t local = data.substr(0, at).rfind('\n');
+    if (local != std::string_view::npos)
+        return here.before.bytes + local + 1;
+    if (here.before.breaks == 0)
+        return 0;
+    const Tree::Found previous =
+        chunks_.Find([](const Sum& s) { return s.breaks; }, here.before.breaks - 1);
+    return previous.before.bytes + previous.leaf->data.rfind('\n') + 1;
+}
+
+std::uint64_t TextBuffer::LineEnd(std::uint64_t offset) const {
+    if (offset >= Size())
+        return Size();
+    const Tree::Found here = ChunkAt(offset);
+    const std::string_view data = here.leaf->data;
+    const std::size_t at = offset - here.before.bytes;
+    const std::size_t local = data.find('\r', at);
+    if (local != std::string_view::npos)
+        return here.before.bytes + local;
+    const std::uint64_t breaksThrough = here.before.breaks + here.leaf->sum.breaks;
+    if (breaksThrough == LineBreaks())
+        return Size();
+    const Tree::Found next = chunks_.Find([](const Sum& s) { return s.breaks; }, breaksThrough);
+    const std::size_t lf = NthLineFeed(next.leaf->data, breaksThrough - next.before.breaks);
+    // The CR of the break is in the same chunk: no chunk begins with a LF.
+    return next.before.bytes + lf - 1;
+}
+
+std::uint64_t TextBuffer::BreaksBefore(std::uint64_t offset) const {
+    offset = std::min(offset, Size());
+    const Tree::Found found = ChunkAt(offset);
+    const std::string_view data = found.leaf->data;
+    const std::size_t at = offset - found.before.bytes;
+    return found.before.breaks +
+           static_cast<std::uint64_t>(std::count(data.begin(), data.begin() + at, '\n'));
+}
+
+std::uint64_t TextBuffer::UnitsBefore(std::uint64_t offset) const {
+    offset = std::min(offset, Size());
+    const Tree::Found found = ChunkAt(offset);
+    const std::size_t at = offset - found.before.bytes;
+    return found.before.units +
+           memocodec::CountMemoUnits(std::string_view(found.leaf->data).substr(0, at));
+}
+
+namespace {
+
+// The first character boundary in data at which count(characters before)
+// reaches target, where count starts at counted; data.size() if none does.
+template <class Count>
+std::size_t BoundaryReaching(std::string_view data, std::uint64_t counted, std::uint64_t target,
+                             Count count) {
+    const auto* const begin = reinterpret_cast<const unsigned char*>(data.data());
+    const auto* const end = begin + data.size();
+    const auto* p = begin;
+    while (p < end && counted < target) {
+        const memocodec::MemoChar c = memocodec::ReadMemoChar(p, end);
+        counted += count(c);
+        p += c.bytes;
+    }
+    return static_cast<std::size_t>(p - begin);
+}
+
+} // namespace
+
+std::uint64_t TextBuffer::OffsetOfUnit(std::uint64_t units) const {
+    if (units >= Units())
+        return Size();
+    const Tree::Found found = chunks_.Find([](const Sum& s) { return s.units; }, units);
+    return found.before.bytes +
+           BoundaryReaching(found.leaf->data, found.before.units, units,
+                            [](const memocodec::MemoChar& c) { return c.units; });
+}
+
+std::uint64_t TextBuffer::OffsetOfTextPosition(std::uint64_t position) const {
+    const auto measure = [](const Sum& s) { return s.units + s.breaks; };
+    if (position >= measure(chunks_.Total()))
+        return Size();
+    const Tree::Found found = chunks_.Find(measure, position);
+    return found.before.bytes + BoundaryReaching(found.leaf->data, measure(found.before), position,
+                                                 [](const memocodec::MemoChar& c) {
+                                                     return c.code == U'\n' ? 2 : c.units;
+                                                 });
+}
+
+std::vector<std::size_t> TextBuffer::ChunkSizes() const {
+    std::vector<std::size_t> sizes;
+    chunks_.VisitFrom(0, [&](std::size_t, const Chunk& chunk) {
+        sizes.push_back(chunk.data.size());
+        return true;
+    });
+    return sizes;
+}
