@@ -12,6 +12,7 @@
 #include <fstream>
 #include <random>
 #include <sstream>
+#include <unistd.h>
 
 namespace {
 

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
