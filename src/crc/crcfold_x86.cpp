@@ -221,6 +221,8 @@ CRC_TARGET_AVX512 std::size_t FoldPlanesAvx512(const CrcPlaneBasis& basis, std::
 
 #else
 
+// Elsewhere only the portable paths run; the kernels are never called.
+
 bool CpuRunsPclmul() {
     return false;
 }
