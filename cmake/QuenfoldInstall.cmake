@@ -4,8 +4,8 @@ include(GNUInstallDirs)
 
 # quenfold_install_gzipped(<file> DESTINATION <dir>)
 # Installs <file> compressed as Debian wants manual pages and changelogs:
-# gzip -9 with no name or time stamp in the header, so that two builds of
-# the package are byte for byte the same.
+# gzip -9 with no name or time stamp in the header, so that the compressed
+# file changes only when its content does.
 function(quenfold_install_gzipped file)
   cmake_parse_arguments(ARG "" "DESTINATION" "" ${ARGN})
   get_filename_component(name ${file} NAME)
