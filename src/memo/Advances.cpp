@@ -10,7 +10,13 @@ constexpr std::int32_t kMinimum = 64;
 
 } // namespace
 
-Advances::Advances(std::function<std::int32_t(char32_t)> measure) : measure_(std::move(measure)) {
+Advances::Advances(std::function<std::int32_t(char32_t)> measure) {
+    Reset(std::move(measure));
+}
+
+void Advances::Reset(std::function<std::int32_t(char32_t)> measure) {
+    measure_ = std::move(measure);
+    others_.clear();
     for (char32_t c = 0; c < 0x80; ++c)
         ascii_[c] = std::max(kMinimum, measure_(c));
 }

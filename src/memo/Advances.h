@@ -13,6 +13,8 @@ public:
     // measure(code) gives the advance of a character of the memo: a code
     // point, or an escape U+DC80..U+DCFF for a byte that is not UTF-8.
     explicit Advances(std::function<std::int32_t(char32_t)> measure);
+    // Measures afresh with another measure, for another font.
+    void Reset(std::function<std::int32_t(char32_t)> measure);
 
     std::int32_t Of(char32_t code) {
         if (code < 0x80)

@@ -180,4 +180,27 @@ std::string Encode(const char16_t* text, std::size_t size, bool forMemo) {
     return result;
 }
 
+std::optional<std::string> ToMemoForm(std::string_view bytes) {
+    bool lone = false;
+    for (std::size_t cr = bytes.find('\r'); !lone && cr != bytes.npos;
+         cr = bytes.find('\r', cr + 1))
+        lone = cr + 1 == bytes.size() || bytes[cr + 1] != '\n';
+    for (std::size_t lf = bytes.find('\n'); !lone && lf != bytes.npos;
+         lf = bytes.find('\n', lf + 1))
+        lone = lf == 0 || bytes[lf - 1] != '\r';
+    if (!lone)
+        return std::nullopt;
+    std::string text;
+    text.reserve(bytes.size() + bytes.size() / 8);
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] != '\r' && bytes[i] != '\n') {
+            text += bytes[i];
+            continue;
+        }
+        text += "\r\n";
+        i += bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n';
+    }
+    return text;
+}
+
 } // namespace memocodec

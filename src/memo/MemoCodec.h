@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -61,5 +62,15 @@ int EncodeChar(const char16_t* text, std::size_t size, std::size_t& i, char* out
 // lone surrogate takes its three-byte form. For a memo (forMemo), the
 // separators U+2028 and U+2029 become CR LF; line feeds are left as they are.
 std::string Encode(const char16_t* text, std::size_t size, bool forMemo);
+
+// A memo's text ends before its first 00 byte.
+inline std::string_view BeforeNull(std::string_view bytes) {
+    return bytes.substr(0, bytes.find('\0'));
+}
+
+// Bytes as a memo holds them, every lone CR, lone LF and CR LF made a CR LF.
+// Returns nullopt when they already are, so that large texts in memo form
+// need no copy.
+std::optional<std::string> ToMemoForm(std::string_view bytes);
 
 } // namespace memocodec

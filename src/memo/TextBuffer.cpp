@@ -303,6 +303,33 @@ std::uint64_t TextBuffer::OffsetOfUnit(std::uint64_t units) const {
                             [](const memocodec::MemoChar& c) { return c.units; });
 }
 
+std::vector<std::uint64_t>
+TextBuffer::OffsetsOfUnits(const std::vector<std::uint64_t>& units) const {
+    std::vector<std::uint64_t> offsets;
+    offsets.reserve(units.size());
+    const auto byUnits = [](const Sum& s) { return s.units; };
+    auto next = units.begin();
+    while (next != units.end() && *next < Units()) {
+        // One walk through each chunk that holds a wanted position.
+        const Tree::Found found = chunks_.Find(byUnits, *next);
+        const auto* const data = reinterpret_cast<const unsigned char*>(found.leaf->data.data());
+        const auto* const end = data + found.leaf->data.size();
+        const std::uint64_t chunkEnd = found.before.units + found.leaf->sum.units;
+        std::uint64_t unit = found.before.units;
+        const auto* p = data;
+        for (; next != units.end() && *next < chunkEnd; ++next) {
+            while (unit < *next) {
+                const memocodec::MemoChar c = memocodec::ReadMemoChar(p, end);
+                unit += static_cast<std::uint64_t>(c.units);
+                p += c.bytes;
+            }
+            if (unit == *next)
+                offsets.push_back(found.before.bytes + static_cast<std::uint64_t>(p - data));
+        }
+    }
+    return offsets;
+}
+
 std::uint64_t TextBuffer::OffsetOfTextPosition(std::uint64_t position) const {
     const auto measure = [](const Sum& s) { return s.units + s.breaks; };
     if (position >= measure(chunks_.Total()))

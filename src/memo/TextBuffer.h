@@ -56,6 +56,9 @@ public:
     // for one beyond the text).
     std::uint64_t UnitsBefore(std::uint64_t offset) const;
     std::uint64_t OffsetOfUnit(std::uint64_t units) const;
+    // For ascending unit positions, the offsets of the characters that start
+    // there; a position inside a character or beyond the text gives none.
+    std::vector<std::uint64_t> OffsetsOfUnits(const std::vector<std::uint64_t>& units) const;
     // Positions that count a line break as two, as the memo text does.
     std::uint64_t OffsetOfTextPosition(std::uint64_t position) const;
 

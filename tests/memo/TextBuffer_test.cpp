@@ -73,6 +73,22 @@ void ExpectSameAs(const TextBuffer& buffer, const std::string& model, std::mt199
         ASSERT_TRUE(TextBuffer::StableBoundary(model, start)) << start;
     }
     const std::vector<std::size_t> at = Boundaries(model);
+    // Ascending positions, some inside characters or past the end, against
+    // the units before every boundary.
+    std::vector<std::uint64_t> wanted;
+    std::vector<std::uint64_t> found;
+    for (std::uint64_t unit = rng() % 50; unit < buffer.Units() + 3; unit += 1 + rng() % 700)
+        wanted.push_back(unit);
+    auto w = wanted.begin();
+    std::size_t units = 0;
+    for (std::size_t i = 0; i + 1 < at.size(); ++i) {
+        while (w != wanted.end() && *w < units)
+            ++w;
+        if (w != wanted.end() && *w == units)
+            found.push_back(at[i]);
+        units += Utf16Length(std::string_view(model).substr(at[i], at[i + 1] - at[i]));
+    }
+    ASSERT_EQ(buffer.OffsetsOfUnits(wanted), found);
     for (int probe = 0; probe < 12; ++probe) {
         const std::size_t i = rng() % at.size();
         const std::size_t offset = at[i];
@@ -132,6 +148,15 @@ TEST(TextBuffer, RandomEditsAgreeWithAString) {
             ExpectSameAs(buffer, model, rng);
         }
     }
+}
+
+TEST(TextBuffer, MemoForm) {
+    using memocodec::ToMemoForm;
+    EXPECT_EQ(ToMemoForm("a\r\nb\r\n"), std::nullopt);
+    EXPECT_EQ(ToMemoForm(""), std::nullopt);
+    EXPECT_EQ(memocodec::BeforeNull(std::string_view("ab\0\r", 4)), "ab");
+    EXPECT_EQ(ToMemoForm("a\rb\nc\r\n\n\r"), "a\r\nb\r\nc\r\n\r\n\r\n");
+    EXPECT_EQ(ToMemoForm("\n"), "\r\n");
 }
 
 TEST(TextBuffer, EmptyAndEdges) {
