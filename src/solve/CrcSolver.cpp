@@ -84,7 +84,8 @@ Group MixedGroup(std::span<const CrcSample> samples, const SampleFitter& fitter,
     return group;
 }
 
-CrcFit MakeFit(int width, const Group& group, const Survivor& s, std::uint32_t xorHigh) {
+CrcFit MakeFit(const SampleFitter& fitter, int width, const Group& group, const Survivor& s,
+               std::uint32_t xorHigh) {
     const InitXorFamily& family = *s.trace.family;
     const bool reverse = group.orders.table;
     const std::uint32_t xorOut = xorHigh | family.Xor();
@@ -93,7 +94,7 @@ CrcFit MakeFit(int width, const Group& group, const Survivor& s, std::uint32_t x
              family.Init(), reverse, group.orders.table, group.orders.update,
              xorOut == 0 ? std::nullopt : std::optional(xorOut)},
             family,
-            IndistinguishableBits(engine)};
+            fitter.IndistinguishableBits(engine)};
 }
 
 // The CRC-16 bits above bit 15 come from XOR-out alone, so all samples must
@@ -131,7 +132,7 @@ CrcSolution SolveCrc(std::span<const CrcSample> samples, int width) {
     const std::uint32_t xorHigh = width == 16 ? samples[0].crc & 0xFFFF0000u : 0;
     for (const Group& group : groups)
         for (const Survivor& s : group.survivors)
-            solution.fits.push_back(MakeFit(width, group, s, xorHigh));
+            solution.fits.push_back(MakeFit(fitter, width, group, s, xorHigh));
     solution.samplesNeeded = samples.size();
     for (std::size_t k = 1; k < samples.size(); ++k)
         if (std::ranges::all_of(groups, [k](const Group& g) { return g.SettledAt(k); })) {

@@ -22,7 +22,8 @@ struct CrcFit {
     // init and xorOut are the family's representative; no xorOut when it is 0.
     CrcParams params;
     InitXorFamily family;
-    // Of family.Bits(), how many no data can resolve (see FixedPointBits).
+    // Of family.Bits(), how many no message as long as the shortest sample
+    // or longer can resolve (see SampleFitter::IndistinguishableBits).
     int indistinguishableBits = 0;
 };
 

@@ -126,10 +126,10 @@ InitXorFamily InitXorSystem::Family() const {
     return InitXorFamily(width_, solve(0, false), std::move(basis));
 }
 
-int FixedPointBits(std::span<const std::uint32_t> stepColumns) {
+int Nullity(std::span<const std::uint32_t> columns) {
     std::array<std::uint64_t, 64> echelon{};
     int rank = 0;
-    for (std::size_t k = 0; k < stepColumns.size(); ++k)
-        rank += InsertEchelon(echelon, stepColumns[k] ^ (std::uint64_t{1} << k)) ? 1 : 0;
-    return static_cast<int>(stepColumns.size()) - rank;
+    for (const std::uint32_t column : columns)
+        rank += InsertEchelon(echelon, column) ? 1 : 0;
+    return static_cast<int>(columns.size()) - rank;
 }

@@ -56,7 +56,5 @@ private:
     std::array<Row, 64> pivots_{}; // by the highest bit of their coefficients
 };
 
-// How many bits of init no data can tell from the same bits of xor: the
-// dimension of the vectors that A leaves fixed (init ^ d with xor ^ d gives
-// the same result for every message then).
-int FixedPointBits(std::span<const std::uint32_t> stepColumns);
+// The dimension of the kernel of the matrix with these columns.
+int Nullity(std::span<const std::uint32_t> columns);

@@ -87,10 +87,16 @@ FitTrace SampleFitter::Fit(const CrcEngine& engine) const {
     return trace;
 }
 
-int IndistinguishableBits(const CrcEngine& engine) {
+int SampleFitter::IndistinguishableBits(const CrcEngine& engine) const {
+    std::size_t shortest = zeros_.size();
+    for (const CrcSample& s : samples_)
+        shortest = std::min(shortest, s.data.size());
+    const auto run = std::span(zeros_).first(shortest);
     const std::uint8_t zero = 0;
-    std::vector<std::uint32_t> step(static_cast<std::size_t>(engine.Params().width));
-    for (std::size_t k = 0; k < step.size(); ++k)
-        step[k] = engine.Update(std::uint32_t{1} << k, std::span(&zero, 1));
-    return FixedPointBits(step);
+    std::vector<std::uint32_t> columns(static_cast<std::size_t>(width_));
+    for (std::size_t k = 0; k < columns.size(); ++k) {
+        const std::uint32_t atM = engine.Update(std::uint32_t{1} << k, run);
+        columns[k] = atM ^ engine.Update(atM, std::span(&zero, 1));
+    }
+    return Nullity(columns);
 }

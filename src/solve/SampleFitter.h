@@ -33,6 +33,12 @@ public:
     // engine carries the polynomial and bit orders; its init and XOR-out are ignored.
     FitTrace Fit(const CrcEngine& engine) const;
 
+    // Of the freedom Fit finds in init and xor, the dimension no message as
+    // long as the shortest sample or longer can resolve: the pairs d, A^m d
+    // with A^(m+1) d = A^m d, m that length, give equal results for every
+    // length from m on. (d with A d = d are among them, for any m.)
+    int IndistinguishableBits(const CrcEngine& engine) const;
+
 private:
     std::span<const CrcSample> samples_;
     int width_;
@@ -40,7 +46,3 @@ private:
     std::vector<std::size_t> stops_;
     std::vector<std::uint8_t> zeros_;
 };
-
-// How many bits of init and xor no data can tell apart under engine's polynomial
-// and bit orders (see FixedPointBits).
-int IndistinguishableBits(const CrcEngine& engine);
