@@ -88,10 +88,11 @@ CrcFit MakeFit(const SampleFitter& fitter, int width, const Group& group, const 
                std::uint32_t xorHigh) {
     const InitXorFamily& family = *s.trace.family;
     const bool reverse = group.orders.table;
-    const std::uint32_t xorOut = xorHigh | family.Xor();
+    const auto [init, xorLow] = family.Member(0);
+    const std::uint32_t xorOut = xorHigh | xorLow;
     const CrcEngine engine = EngineFor(width, s.poly, group.orders);
     return {{width, reverse ? ReverseBits(s.poly, static_cast<std::uint8_t>(width / 4)) : s.poly,
-             family.Init(), reverse, group.orders.table, group.orders.update,
+             init, reverse, group.orders.table, group.orders.update,
              xorOut == 0 ? std::nullopt : std::optional(xorOut)},
             family,
             fitter.IndistinguishableBits(engine)};

@@ -58,19 +58,19 @@ InitXorFamily::InitXorFamily(int width, std::uint64_t representative,
     representative_ = Reduced(representative_);
 }
 
-std::uint32_t InitXorFamily::Init() const {
-    const std::uint64_t mask = (std::uint64_t{1} << width_) - 1;
-    return static_cast<std::uint32_t>(representative_ & mask);
-}
-
-std::uint32_t InitXorFamily::Xor() const {
-    return static_cast<std::uint32_t>(representative_ >> width_);
-}
-
 bool InitXorFamily::Contains(std::uint32_t init, std::uint32_t xorOut) const {
     const std::uint64_t mask = (std::uint64_t{1} << width_) - 1;
     const std::uint64_t v = (init & mask) | (xorOut & mask) << width_;
     return Reduced(v ^ representative_) == 0;
+}
+
+std::pair<std::uint32_t, std::uint32_t> InitXorFamily::Member(std::uint64_t index) const {
+    std::uint64_t v = representative_;
+    for (std::size_t i = 0; i < basis_.size(); ++i)
+        if ((index >> i) & 1)
+            v ^= basis_[i];
+    const std::uint64_t mask = (std::uint64_t{1} << width_) - 1;
+    return {static_cast<std::uint32_t>(v & mask), static_cast<std::uint32_t>(v >> width_)};
 }
 
 std::uint64_t InitXorFamily::Reduced(std::uint64_t v) const {

@@ -12,6 +12,7 @@
 #include <array>
 #include <cstdint>
 #include <span>
+#include <utility>
 #include <vector>
 
 // The (init, xor) pairs that fit: an affine space, kept as the representative
@@ -21,10 +22,11 @@ class InitXorFamily {
 public:
     InitXorFamily(int width, std::uint64_t representative, std::vector<std::uint64_t> basis);
 
-    std::uint32_t Init() const;
-    std::uint32_t Xor() const;                                   // the low `width` bits
     int Bits() const { return static_cast<int>(basis_.size()); } // log2 of the pairs
     bool Contains(std::uint32_t init, std::uint32_t xorOut) const;
+    // Pair number index (below 2^Bits()) as (init, the low `width` bits of xor);
+    // pair 0 is the representative.
+    std::pair<std::uint32_t, std::uint32_t> Member(std::uint64_t index) const;
 
 private:
     std::uint64_t Reduced(std::uint64_t v) const;

@@ -168,6 +168,7 @@ TEST(CrcSolver, ModbusTwinsGiveTheSameCrcs) {
     const CrcFit fit = SolveCrc(samples, 16).fits.at(0);
     const CrcParams twin{16, 0xA001, 0x3FFE, false, true, true, 0xC001};
     EXPECT_TRUE(FitHolds(fit, twin));
+    EXPECT_EQ(fit.family.Member(1), std::pair(0x3FFEu, 0xC001u));
     for (const std::size_t n : {1, 2, 7, 100}) {
         const auto data = Samples(rng, kModbus, std::vector{n}).at(0).data;
         EXPECT_EQ(Shown(twin, data), Shown(kModbus, data));
