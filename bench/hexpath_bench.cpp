@@ -8,19 +8,16 @@
 #include "hexformat.h"
 #include "hextokens.h"
 #include "memotext.h"
+#include "offscreen.h"
+#include "peakmeter.h"
 #include "randombytes.h"
 
-#include <QApplication>
 #include <QPlainTextEdit>
 
 #include <benchmark/benchmark.h>
 
-#include <malloc.h>
-
-#include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -68,11 +65,7 @@ struct Environment {
 
 Environment& Env() {
     static Environment* const env = [] {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int argc = 1;
-        static char name[] = "hexpath_bench";
-        static char* argv[] = {name, nullptr};
-        new QApplication(argc, argv);
+        StartOffscreenApplication();
         auto* e = new Environment;
         const std::string text = BinaryImportText(e->data);
         e->memoTextSize = text.size();
@@ -82,42 +75,6 @@ Environment& Env() {
     }();
     return *env;
 }
-
-long StatusKiB(const char* field) {
-    std::ifstream status("/proc/self/status");
-    std::string key;
-    long value = 0;
-    while (status >> key) {
-        if (key == field) {
-            status >> value;
-            return value;
-        }
-        status.ignore(1 << 10, '\n');
-    }
-    return 0;
-}
-
-// Peak resident memory of a stretch of code, above what was resident before it.
-// Freed heap is handed back first, and the kernel's high-water mark is reset
-// to the current resident size, so that earlier runs do not count.
-class PeakMeter {
-public:
-    void Start() {
-        malloc_trim(0);
-        std::ofstream("/proc/self/clear_refs") << "5";
-        base_ = StatusKiB("VmRSS:");
-    }
-    void Stop() { peak_ = std::max(peak_, StatusKiB("VmHWM:") - base_); }
-    void Report(benchmark::State& state, std::size_t memoTextSize) const {
-        state.counters["peak_extra_MiB"] = static_cast<double>(peak_) / 1024.0;
-        state.counters["peak_per_memo_byte"] =
-            static_cast<double>(peak_) * 1024.0 / static_cast<double>(memoTextSize);
-    }
-
-private:
-    long base_ = 0;
-    long peak_ = 0;
-};
 
 // Runs step once per iteration between meter readings taken outside the timing.
 template <class Step> void Measure(benchmark::State& state, Step step) {
@@ -132,7 +89,7 @@ template <class Step> void Measure(benchmark::State& state, Step step) {
         meter.Stop();
         state.ResumeTiming();
     }
-    meter.Report(state, env.memoTextSize);
+    meter.Report(state, env.memoTextSize, "peak_per_memo_byte");
 }
 
 void CheckDigits(const CalcResult& result, const Environment& env, benchmark::State& s) {

@@ -1,6 +1,6 @@
 #include "hextokens.h"
 
-#include <array>
+#include "hexdigits.h"
 
 // The cursor steps through the text byte by byte. The code page is UTF-8, in
 // which every byte of a multi-byte character is 0x80 or above, so no part of
@@ -15,21 +15,6 @@ constexpr bool IsSeparator(unsigned char c) {
     return c <= 32;
 }
 
-constexpr std::array<std::int8_t, 256> MakeDigitTable() {
-    std::array<std::int8_t, 256> table{};
-    for (auto& entry : table)
-        entry = -1;
-    for (int c = '0'; c <= '9'; ++c)
-        table[c] = static_cast<std::int8_t>(c - '0');
-    for (int c = 'A'; c <= 'F'; ++c) {
-        table[c] = static_cast<std::int8_t>(c - 'A' + 10);
-        table[c - 'A' + 'a'] = static_cast<std::int8_t>(c - 'A' + 10);
-    }
-    return table;
-}
-
-constexpr std::array<std::int8_t, 256> kDigitValue = MakeDigitTable();
-
 // Inlined into the token loop of HexTextToBytes, where a call per token
 // costs more than the conversion itself.
 [[gnu::always_inline]] inline bool TryParseHex(std::string_view token, std::uint32_t& value) {
@@ -37,7 +22,7 @@ constexpr std::array<std::int8_t, 256> kDigitValue = MakeDigitTable();
         return false;
     value = 0;
     for (const char c : token) {
-        const int digit = kDigitValue[static_cast<unsigned char>(c)];
+        const int digit = kHexDigitValue[static_cast<unsigned char>(c)];
         // Above 0FFFFFFF another digit would carry the value beyond 32 bits.
         if (digit < 0 || value > 0x0FFFFFFFu)
             return false;
@@ -51,6 +36,10 @@ std::string_view CutAtNul(std::string_view text) {
 }
 
 } // namespace
+
+bool TryParseHexToken(std::string_view token, std::uint32_t& value) {
+    return TryParseHex(token, value);
+}
 
 std::uint32_t ParseHexToken(std::string_view token) {
     std::uint32_t value = 0;

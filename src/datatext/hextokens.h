@@ -25,6 +25,8 @@ public:
 // One or more hexadecimal digits (either case), at most FFFFFFFF; leading zeros
 // are free. Throws EConvertError for anything else, the empty token included.
 std::uint32_t ParseHexToken(std::string_view token);
+// The same rule without the error: false where ParseHexToken throws.
+bool TryParseHexToken(std::string_view token, std::uint32_t& value);
 
 // Yields the tokens of a text one at a time, without copying plain tokens.
 class HexTokenReader {

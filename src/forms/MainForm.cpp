@@ -7,15 +7,18 @@
 #include "about.h"
 #include "code.h"
 #include "crc.h"
+#include "datafile.h"
 #include "dialogs.h"
 #include "errorreport.h"
 #include "fonts.h"
 #include "hexformat.h"
 #include "hextokens.h"
+#include "hexview.h"
 #include "memotext.h"
 #include "placement.h"
 #include "text.h"
 
+#include <QFile>
 #include <QLabel>
 #include <QPalette>
 
@@ -29,6 +32,9 @@ constexpr int kPanelCrcupHeight = 160;
 constexpr int kGroupBoxTop = 15;
 constexpr int kPanelCrcdownHeight = 35;
 constexpr int kGroupBoxMargin = 2;
+
+const char* const kOpenDialog1Filter = "文本文件(*.txt)|*.txt|二进制文件(*.bin)|*.bin|所有文件|*.*";
+const char* const kSaveDialog1Filter = "文本文件(*.txt)|*.txt";
 
 // Every field-to-number conversion goes through the token reader's rule.
 std::uint32_t FieldValue(const QLineEdit* field) {
@@ -88,6 +94,8 @@ void TForm1::ConnectHandlers() {
     connect(ui->CheckBoxHex, &QCheckBox::toggled, this, Guarded(this, &TForm1::CheckBoxHexClick));
     connect(ui->EditEnpoly, &TcxMaskEdit::OnFocusChanged, this,
             Guarded(this, &TForm1::EditEnpolyFocusChanged));
+    connect(ui->Memo1->document(), &QTextDocument::contentsChange, this,
+            Guarded(this, &TForm1::Memo1ContentsChange));
 }
 
 void TForm1::resizeEvent(QResizeEvent* event) {
@@ -207,15 +215,90 @@ void TForm1::BtnCloseClick() {
     close();
 }
 
-void TForm1::BtnImportClick() {}
+void TForm1::BtnImportClick() {
+    const std::optional<QString> chosen =
+        dialogs.OpenFile(this, QString::fromUtf8(kOpenDialog1Filter));
+    if (!chosen)
+        return;
+    const std::string path = QFile::encodeName(*chosen).toStdString();
+    switch (DataFileKindOf(path)) {
+    case DataFileKind::Text:
+        ui->Memo1->clear();
+        SetMemoText(*ui->Memo1, ReadTextFile(path, kMemoCapacity));
+        break;
+    case DataFileKind::Binary:
+        ui->Memo1->clear();
+        SetMemoText(*ui->Memo1, ReadBinaryFileAsHexLines(path, kMemoCapacity));
+        break;
+    case DataFileKind::Other:
+        break;
+    }
+}
 
-void TForm1::BtnSaveClick() {}
+void TForm1::BtnSaveClick() {
+    const std::optional<QString> chosen =
+        dialogs.SaveFile(this, QString::fromUtf8(kSaveDialog1Filter), saveFileName);
+    if (!chosen)
+        return;
+    const std::string path = SaveFileNameFor(QFile::encodeName(*chosen).toStdString());
+    saveFileName = QFile::decodeName(QByteArray::fromStdString(path));
+    if (IsExistingFile(path) &&
+        dialogs.MessageBox(this, QStringLiteral("文件已经存在,是否替换?"), QStringLiteral("提示"),
+                           MsgButtons::OkCancel, MsgIcon::None) != MsgResult::Ok)
+        return;
+    SaveTextFile(path, MemoText(*ui->Memo1));
+}
 
 void TForm1::BtnClearClick() {
     ui->Memo1->clear();
 }
 
-void TForm1::CheckBoxHexClick() {}
+// Runs after the click has changed the box, and converts into the view it now names.
+void TForm1::CheckBoxHexClick() {
+    if (ui->CheckBoxHex->isChecked())
+        ConvertToHexView();
+    else
+        ConvertToTextView();
+}
+
+void TForm1::ConvertToHexView() {
+    const std::string text = MemoText(*ui->Memo1);
+    if (text.empty())
+        return;
+    const std::vector<std::size_t> nullOffsets =
+        MemoOffsetsOfPositions(*ui->Memo1, NullPositions.Positions());
+    SetMemoText(*ui->Memo1, TextToHexView(text, nullOffsets, kMemoCapacity));
+}
+
+// The memo is written only when every token converts. The positions count the
+// characters of the text as the memo holds it, line breaks normalised; after a
+// failure they are those found before the bad token.
+void TForm1::ConvertToTextView() {
+    NullPositions.Clear();
+    const TextViewResult view = HexViewToText(MemoText(*ui->Memo1));
+    if (!view.failure)
+        SetMemoText(*ui->Memo1, view.text);
+    NullPositions.Assign(MemoPositionsOfOffsets(view.text, view.nullOffsets));
+    if (view.failure)
+        ReportBadHexViewToken(*view.failure);
+}
+
+void TForm1::ReportBadHexViewToken(const BadHexToken& token) {
+    if (token.twoCharacters)
+        dialogs.MessageBox(this, QStringLiteral("存在无效16进制！"), QStringLiteral("错误"),
+                           MsgButtons::Ok, MsgIcon::Critical);
+    else
+        dialogs.MessageBox(this, QStringLiteral("16进制范围:00-FF的2位数"), QStringLiteral("提示"),
+                           MsgButtons::Ok, MsgIcon::Information);
+    ui->Memo1->setFocus();
+    // Assumes two digits and one separator per earlier token, as the hex view writes them.
+    SelectMemoText(*ui->Memo1, static_cast<qsizetype>(3 * token.index),
+                   static_cast<qsizetype>(token.length));
+}
+
+void TForm1::Memo1ContentsChange(int at, int removed, int added) {
+    NullPositions.TextChanged(at, removed, added);
+}
 
 // Shows the bit-reversed polynomial; the reflection options play no part.
 void TForm1::EditEnpolyFocusChanged(TcxMaskEdit*) {

@@ -1,6 +1,9 @@
 // The main window: parameters, options, commands and the data memo.
 #pragma once
 
+#include "nullpositions.h"
+
+#include <QString>
 #include <QWidget>
 
 #include <cstddef>
@@ -9,6 +12,7 @@
 
 class Dialogs;
 class TcxMaskEdit;
+struct BadHexToken;
 
 namespace Ui {
 class TForm1;
@@ -41,12 +45,20 @@ private:
     void Prompt(std::string_view text);
     void ReportBadToken(std::size_t index);
     void ApplyPreset(const char* poly, bool revPoly, bool revTable, bool rev);
+    void ConvertToHexView();
+    void ConvertToTextView();
+    void ReportBadHexViewToken(const BadHexToken& token);
+    void Memo1ContentsChange(int at, int removed, int added);
     void ApplyAppearance();
     void ConnectHandlers();
     void LayoutClientArea();
 
     std::unique_ptr<Ui::TForm1> ui;
     Dialogs& dialogs;
+    // Full stops of the text view that stand for 00 bytes; follows the memo's edits.
+    NullPositionList NullPositions;
+    // SaveDialog1's file name, offered again by the next save.
+    QString saveFileName;
 };
 
 extern TForm1* Form1;

@@ -30,15 +30,9 @@ void TcxRegExprAutomat::Restart() {
 }
 
 bool TcxRegExprAutomat::Advance(char& c, bool caseInsensitive) {
-    step_.c = c;
-    step_.caseInsensitive = caseInsensitive;
     ++step_.epoch;
-    step_.reached = &sets_;
-    // The new set is appended behind the current one; sets_ may grow while
-    // it is read, so it is walked by index.
-    const std::size_t begin = CurrentBegin();
-    const std::size_t end = sets_.size();
-    for (std::size_t i = begin; i < end; ++i) {
+    step_.reachable.clear();
+    for (std::size_t i = CurrentBegin(); i < sets_.size(); ++i) {
         sets_[i]->Step(step_);
         while (!step_.pending.empty()) {
             TcxRegExprState* state = step_.pending.back();
@@ -46,10 +40,25 @@ bool TcxRegExprAutomat::Advance(char& c, bool caseInsensitive) {
             state->Enter(step_);
         }
     }
+    // The character first takes the case of the last matching literal in
+    // order, and every state then tests that one: what is reached does not
+    // depend on the case typed, and feeding back the text shown reaches it again.
+    char folded = c;
+    if (caseInsensitive) {
+        for (const TcxRegExprSimpleState* state : step_.reachable) {
+            if (const auto literal = state->Item()->FoldedLiteral(c))
+                folded = *literal;
+        }
+    }
+    const std::size_t end = sets_.size();
+    for (TcxRegExprSimpleState* state : step_.reachable) {
+        if (state->Item()->Test(folded, caseInsensitive))
+            sets_.push_back(state);
+    }
     if (sets_.size() == end)
         return false;
     setBegins_.push_back(end);
-    c = step_.c;
+    c = folded;
     return true;
 }
 

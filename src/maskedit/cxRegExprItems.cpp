@@ -1,5 +1,6 @@
 #include "cxRegExprItems.h"
 
+#include <algorithm>
 #include <cctype>
 #include <clocale>
 
@@ -44,20 +45,21 @@ bool IsRegExprSpace(char c) {
     }
 }
 
-bool TcxRegExprSymbol::Test(char& c, bool caseInsensitive) const {
-    if (c == symbol_)
-        return true;
-    if (!caseInsensitive || std::toupper(Byte(c)) != std::toupper(Byte(symbol_)))
-        return false;
-    c = symbol_;
-    return true;
+bool TcxRegExprSymbol::Test(char c, bool caseInsensitive) const {
+    return c == symbol_ || (caseInsensitive && FoldedLiteral(c));
+}
+
+std::optional<char> TcxRegExprSymbol::FoldedLiteral(char c) const {
+    if (std::toupper(Byte(c)) != std::toupper(Byte(symbol_)))
+        return std::nullopt;
+    return symbol_;
 }
 
 std::unique_ptr<TcxRegExprItem> TcxRegExprSymbol::Clone() const {
     return std::make_unique<TcxRegExprSymbol>(symbol_);
 }
 
-bool TcxRegExprTimeSeparator::Test(char& c, bool) const {
+bool TcxRegExprTimeSeparator::Test(char c, bool) const {
     return c == RegExprTimeSeparator();
 }
 
@@ -65,7 +67,7 @@ std::unique_ptr<TcxRegExprItem> TcxRegExprTimeSeparator::Clone() const {
     return std::make_unique<TcxRegExprTimeSeparator>();
 }
 
-bool TcxRegExprDateSeparator::Test(char& c, bool) const {
+bool TcxRegExprDateSeparator::Test(char c, bool) const {
     return c == RegExprDateSeparator();
 }
 
@@ -73,7 +75,7 @@ std::unique_ptr<TcxRegExprItem> TcxRegExprDateSeparator::Clone() const {
     return std::make_unique<TcxRegExprDateSeparator>();
 }
 
-bool TcxRegExprSubrange::Test(char& c, bool) const {
+bool TcxRegExprSubrange::Test(char c, bool) const {
     return InRange(c, first_, last_);
 }
 
@@ -85,22 +87,21 @@ void TcxRegExprUserEnumeration::Add(std::unique_ptr<TcxRegExprItem> member) {
     members_.push_back(std::move(member));
 }
 
-bool TcxRegExprUserEnumeration::Test(char& c, bool caseInsensitive) const {
-    // A member's rewrite is kept only when the whole set accepts: an inverse
-    // set refuses exactly the characters its members take.
-    char tested = c;
-    bool member = false;
+bool TcxRegExprUserEnumeration::Test(char c, bool caseInsensitive) const {
+    return Answer(std::any_of(members_.begin(), members_.end(),
+                              [&](const auto& item) { return item->Test(c, caseInsensitive); }));
+}
+
+// The first member that takes c decides, as members are tested in order; an
+// inverse set takes only characters that no member names.
+std::optional<char> TcxRegExprUserEnumeration::FoldedLiteral(char c) const {
+    if (Inverse())
+        return std::nullopt;
     for (const auto& item : members_) {
-        if (item->Test(tested, caseInsensitive)) {
-            member = true;
-            break;
-        }
+        if (item->Test(c, true))
+            return item->FoldedLiteral(c);
     }
-    if (!Answer(member))
-        return false;
-    if (member)
-        c = tested;
-    return true;
+    return std::nullopt;
 }
 
 std::unique_ptr<TcxRegExprItem> TcxRegExprUserEnumeration::Clone() const {
@@ -110,7 +111,7 @@ std::unique_ptr<TcxRegExprItem> TcxRegExprUserEnumeration::Clone() const {
     return copy;
 }
 
-bool TcxRegExprDigit::Test(char& c, bool) const {
+bool TcxRegExprDigit::Test(char c, bool) const {
     return Answer(InRange(c, '0', '9'));
 }
 
@@ -118,7 +119,7 @@ std::unique_ptr<TcxRegExprItem> TcxRegExprDigit::Clone() const {
     return std::make_unique<TcxRegExprDigit>(Inverse());
 }
 
-bool TcxRegExprIdLetter::Test(char& c, bool) const {
+bool TcxRegExprIdLetter::Test(char c, bool) const {
     return Answer(InRange(c, 'a', 'z') || InRange(c, 'A', 'Z') || InRange(c, '0', '9') || c == '_');
 }
 
@@ -126,7 +127,7 @@ std::unique_ptr<TcxRegExprItem> TcxRegExprIdLetter::Clone() const {
     return std::make_unique<TcxRegExprIdLetter>(Inverse());
 }
 
-bool TcxRegExprSpace::Test(char& c, bool) const {
+bool TcxRegExprSpace::Test(char c, bool) const {
     return Answer(IsRegExprSpace(c));
 }
 
@@ -134,7 +135,7 @@ std::unique_ptr<TcxRegExprItem> TcxRegExprSpace::Clone() const {
     return std::make_unique<TcxRegExprSpace>(Inverse());
 }
 
-bool TcxRegExprAll::Test(char&, bool) const {
+bool TcxRegExprAll::Test(char, bool) const {
     return true;
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 // Separators of the process's C locale, read where the engine needs them.
@@ -14,16 +15,20 @@ class TcxRegExprItem {
 public:
     virtual ~TcxRegExprItem() = default;
 
-    // True when c is accepted. Only an accepting test may rewrite c: in
-    // case-insensitive mode a literal hands back its own character.
-    virtual bool Test(char& c, bool caseInsensitive) const = 0;
+    // True when c is accepted; in case-insensitive mode literals match either case.
+    virtual bool Test(char c, bool caseInsensitive) const = 0;
+    // The mask's own character when a literal of the item matches c in
+    // either case; nothing for any other test. Case-insensitive matching
+    // hands that character back in place of the one typed.
+    virtual std::optional<char> FoldedLiteral(char) const { return std::nullopt; }
     virtual std::unique_ptr<TcxRegExprItem> Clone() const = 0;
 };
 
 class TcxRegExprSymbol final : public TcxRegExprItem {
 public:
     explicit TcxRegExprSymbol(char symbol) : symbol_(symbol) {}
-    bool Test(char& c, bool caseInsensitive) const override;
+    bool Test(char c, bool caseInsensitive) const override;
+    std::optional<char> FoldedLiteral(char c) const override;
     std::unique_ptr<TcxRegExprItem> Clone() const override;
 
 private:
@@ -32,13 +37,13 @@ private:
 
 class TcxRegExprTimeSeparator final : public TcxRegExprItem {
 public:
-    bool Test(char& c, bool caseInsensitive) const override;
+    bool Test(char c, bool caseInsensitive) const override;
     std::unique_ptr<TcxRegExprItem> Clone() const override;
 };
 
 class TcxRegExprDateSeparator final : public TcxRegExprItem {
 public:
-    bool Test(char& c, bool caseInsensitive) const override;
+    bool Test(char c, bool caseInsensitive) const override;
     std::unique_ptr<TcxRegExprItem> Clone() const override;
 };
 
@@ -46,7 +51,7 @@ public:
 class TcxRegExprSubrange final : public TcxRegExprItem {
 public:
     TcxRegExprSubrange(char first, char last) : first_(first), last_(last) {}
-    bool Test(char& c, bool caseInsensitive) const override;
+    bool Test(char c, bool caseInsensitive) const override;
     std::unique_ptr<TcxRegExprItem> Clone() const override;
 
 private:
@@ -71,7 +76,8 @@ class TcxRegExprUserEnumeration final : public TcxRegExprEnumeration {
 public:
     using TcxRegExprEnumeration::TcxRegExprEnumeration;
     void Add(std::unique_ptr<TcxRegExprItem> member);
-    bool Test(char& c, bool caseInsensitive) const override;
+    bool Test(char c, bool caseInsensitive) const override;
+    std::optional<char> FoldedLiteral(char c) const override;
     std::unique_ptr<TcxRegExprItem> Clone() const override;
 
 private:
@@ -81,7 +87,7 @@ private:
 class TcxRegExprDigit final : public TcxRegExprEnumeration {
 public:
     using TcxRegExprEnumeration::TcxRegExprEnumeration;
-    bool Test(char& c, bool caseInsensitive) const override;
+    bool Test(char c, bool caseInsensitive) const override;
     std::unique_ptr<TcxRegExprItem> Clone() const override;
 };
 
@@ -89,7 +95,7 @@ public:
 class TcxRegExprIdLetter final : public TcxRegExprEnumeration {
 public:
     using TcxRegExprEnumeration::TcxRegExprEnumeration;
-    bool Test(char& c, bool caseInsensitive) const override;
+    bool Test(char c, bool caseInsensitive) const override;
     std::unique_ptr<TcxRegExprItem> Clone() const override;
 };
 
@@ -97,13 +103,13 @@ public:
 class TcxRegExprSpace final : public TcxRegExprEnumeration {
 public:
     using TcxRegExprEnumeration::TcxRegExprEnumeration;
-    bool Test(char& c, bool caseInsensitive) const override;
+    bool Test(char c, bool caseInsensitive) const override;
     std::unique_ptr<TcxRegExprItem> Clone() const override;
 };
 
 class TcxRegExprAll final : public TcxRegExprItem {
 public:
-    bool Test(char& c, bool caseInsensitive) const override;
+    bool Test(char c, bool caseInsensitive) const override;
     std::unique_ptr<TcxRegExprItem> Clone() const override;
 };
 

@@ -221,8 +221,13 @@ void Parser::Set(TcxRegExprParserAlt& alt) {
     if (inverse)
         Take();
     auto set = std::make_unique<TcxRegExprUserEnumeration>(inverse);
-    if (IsSpecial(Peek(), ']'))
+    // An empty set ends at its own bracket; it still stands as an item, so
+    // that what follows is parsed as it would be after any other set.
+    if (IsSpecial(Peek(), ']')) {
         Error(Take(), kEmptyEnumeration);
+        alt.Add(Simple(std::move(set)));
+        return;
+    }
     while (Peek() != nullptr) {
         const TcxLexem& p = Take();
         if (IsSpecial(&p, ']'))

@@ -1,8 +1,8 @@
 #include "cxRegExprStates.h"
 
 void TcxRegExprSimpleState::Enter(TcxRegExprStep& step) {
-    if (FirstVisit(step) && item_ && item_->Test(step.c, step.caseInsensitive))
-        step.reached->push_back(this);
+    if (FirstVisit(step) && item_)
+        step.reachable.push_back(this);
 }
 
 void TcxRegExprBlockState::Enter(TcxRegExprStep& step) {

@@ -18,11 +18,9 @@ using TcxRegExprSimpleStates = std::vector<TcxRegExprSimpleState*>;
 // Scratch of one matching step, kept by the automaton so that a step
 // allocates nothing once the vectors have grown.
 struct TcxRegExprStep {
-    char c = 0;
-    bool caseInsensitive = false;
-    std::uint64_t epoch = 0;  // states carrying this mark were entered in this step
-    TcxRegExprStates pending; // states still to enter, the next one last
-    TcxRegExprSimpleStates* reached = nullptr; // receives the simple states that accept c
+    std::uint64_t epoch = 0;          // states carrying this mark were entered in this step
+    TcxRegExprStates pending;         // states still to enter, the next one last
+    TcxRegExprSimpleStates reachable; // the simple states that may consume, in order
 
     void Queue(const TcxRegExprStates& states) {
         for (auto state = states.rbegin(); state != states.rend(); ++state)
@@ -41,7 +39,7 @@ public:
     const TcxRegExprStates& Next() const { return next_; }
     void AddNext(TcxRegExprState* state) { next_.push_back(state); }
 
-    // Queues the successors; entering them finds the states that consume c.
+    // Queues the successors; entering them finds the states that may consume.
     void Step(TcxRegExprStep& step) const { step.Queue(next_); }
     virtual void Enter(TcxRegExprStep& step) = 0;
 

@@ -2,6 +2,8 @@
 // end the command and are shown in one message box; the program runs on.
 #pragma once
 
+#include "reporttext.h"
+
 #include <exception>
 #include <stdexcept>
 #include <string>
@@ -18,10 +20,6 @@ public:
 
 // Where the report shows its box, and under which caption.
 void InstallErrorReport(Dialogs* dialogs, const QString& title);
-
-// The message as the report shows it: a "." is appended when the last
-// character (by its first byte, for multi-byte UTF-8) sorts after ".".
-std::string ErrorReportText(const std::string& message);
 
 void ReportError(const std::exception& error);
 void ReportUnknownError();

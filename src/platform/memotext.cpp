@@ -114,6 +114,22 @@ template <bool ForMemo> QString Decode(std::string_view bytes) {
     return result;
 }
 
+// Steps over the character of a memo text at p as Decode<true> reads it:
+// returns its length in bytes and sets units to what the document gets of it.
+int MemoCharacter(const unsigned char* p, const unsigned char* end, int& units) {
+    units = 1;
+    const unsigned char byte = *p;
+    if (byte < 0x80)
+        return byte == '\r' && end - p > 1 && p[1] == '\n' ? 2 : 1;
+    char32_t code = 0;
+    const int length = Utf8Sequence(p, end, code);
+    if (length == 0 || IsDocumentStructure(code))
+        return 1;
+    if (code >= 0x10000)
+        units = 2;
+    return length;
+}
+
 // Writes the bytes of the character that starts at text[i] to out and returns
 // how many there are (1 to 4); i moves past the character.
 template <bool ForMemo>
@@ -229,11 +245,60 @@ std::string MemoText(const QPlainTextEdit& memo) {
 }
 
 void SetMemoText(QPlainTextEdit& memo, std::string_view text) {
-    QString decoded = Decode<true>(text.substr(0, text.find('\0')));
-    // Document positions are ints, and the last block's separator takes one more.
-    if (decoded.size() >= std::numeric_limits<int>::max())
+    text = text.substr(0, text.find('\0'));
+    if (text.size() > kMemoCapacity)
         throw std::runtime_error("Text exceeds memo capacity");
-    memo.setPlainText(decoded);
+    memo.setPlainText(Decode<true>(text));
+}
+
+std::vector<std::int32_t> MemoPositionsOfOffsets(std::string_view text,
+                                                 std::span<const std::size_t> offsets) {
+    std::vector<std::int32_t> positions;
+    positions.reserve(offsets.size());
+    const auto* const begin = reinterpret_cast<const unsigned char*>(text.data());
+    const auto* const end = begin + text.size();
+    const auto* p = begin;
+    std::int32_t position = 1;
+    for (const std::size_t offset : offsets) {
+        int units = 0;
+        while (p < end && static_cast<std::size_t>(p - begin) < offset) {
+            p += MemoCharacter(p, end, units);
+            position += units;
+        }
+        if (p < end && static_cast<std::size_t>(p - begin) == offset)
+            positions.push_back(position);
+    }
+    return positions;
+}
+
+std::vector<std::size_t> MemoOffsetsOfPositions(const QPlainTextEdit& memo,
+                                                std::span<const std::int32_t> positions) {
+    std::vector<std::size_t> offsets;
+    if (positions.empty())
+        return offsets;
+    offsets.reserve(positions.size());
+    // The document's own units, not a decoding of the memo text: after an
+    // edit, escapes may stand side by side that would read back as one character.
+    const QString raw = memo.document()->toRawText();
+    const auto* const units = reinterpret_cast<const char16_t*>(raw.utf16());
+    const qsizetype size = raw.size();
+    char scratch[4];
+    qsizetype i = 0;
+    std::size_t offset = 0;
+    for (const std::int32_t position : positions) {
+        const qsizetype index = qsizetype{position} - 1;
+        while (i < size && i < index) {
+            if (units[i] < 0x80) {
+                ++offset;
+                ++i;
+            } else {
+                offset += static_cast<std::size_t>(EncodeCharacter<true>(units, size, i, scratch));
+            }
+        }
+        if (i < size && i == index)
+            offsets.push_back(offset);
+    }
+    return offsets;
 }
 
 void SelectMemoText(QPlainTextEdit& memo, qsizetype start, qsizetype length) {

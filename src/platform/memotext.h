@@ -7,11 +7,19 @@
 #include <QString>
 #include <QStringView>
 
+#include <cstddef>
+#include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class QPlainTextEdit;
 class QTextDocument;
+
+// The longest text a memo takes, in bytes: it holds the binary import of up
+// to 80 MiB of data, at 3.125 bytes of text per byte.
+inline constexpr std::size_t kMemoCapacity = std::size_t{256} << 20;
 
 // bytes -> QString; invalid UTF-8 bytes become U+DC80 + (byte - 0x80).
 QString DecodeBytes(std::string_view bytes);
@@ -28,9 +36,23 @@ std::string MemoText(const QPlainTextEdit& memo);
 // Replaces the whole text: lone CR, lone LF and CR LF become line breaks, and
 // the text ends before its first 00 byte. Bytes spelling a character the document
 // would take as a line or block break (U+2028, U+2029, U+FDD0, U+FDD1) go in as
-// escapes, so that MemoText gives them back unchanged. A text too long for a
-// document throws std::runtime_error("Text exceeds memo capacity").
+// escapes, so that MemoText gives them back unchanged. A text longer than
+// kMemoCapacity throws std::runtime_error("Text exceeds memo capacity").
 void SetMemoText(QPlainTextEdit& memo, std::string_view text);
+
+// Character positions in a memo and byte offsets in its memo text. A position
+// is the 1-based number of a character as the memo counts them: a line break
+// is one character, and so is every byte SetMemoText escapes, while a
+// character beyond U+FFFF counts two.
+//
+// The positions, in a memo that SetMemoText has given text, of the characters
+// that start at the ascending byte offsets into text.
+std::vector<std::int32_t> MemoPositionsOfOffsets(std::string_view text,
+                                                 std::span<const std::size_t> offsets);
+// The byte offsets in MemoText(memo) of the characters at the ascending
+// positions; a position beyond the text, or inside a character, gives none.
+std::vector<std::size_t> MemoOffsetsOfPositions(const QPlainTextEdit& memo,
+                                                std::span<const std::int32_t> positions);
 
 // Selects length characters from start, both counted in the memo text's
 // characters, where a line break counts 2. A position on the LF of a line break

@@ -33,6 +33,7 @@ private slots:
     void closeEndsTheMainWindowEvenWithTheListingOpen();
     void focusChangedOnEnterAndLeaveOnly();
     void ownModalWindowsAreNotAFocusChange();
+    void parameterFieldsTakeHexDigitsOnly();
 };
 
 void MainFormTest::defaults() {
@@ -291,6 +292,22 @@ void MainFormTest::ownModalWindowsAreNotAFocusChange() {
     QCOMPARE(QApplication::focusWidget(), poly);
     QVERIFY(focusLeftWhileUp);
     QCOMPARE(spy.count(), 0);
+}
+
+// Entered by Tab, each field has its text selected; typing replaces it with
+// the hex digits alone, and a ninth digit is refused.
+void MainFormTest::parameterFieldsTakeHexDigitsOnly() {
+    Program p;
+    QVERIFY(p.ShowActive());
+    for (const char* name : {"EditInit", "EditEnpoly", "xorEdit", "cxMaskEdit1"}) {
+        auto* field = p.Find<TcxMaskEdit>(name);
+        field->setFocus(Qt::TabFocusReason);
+        QTest::keyClicks(field, "gx12 -aF3456789");
+        QCOMPARE(field->text(), QStringLiteral("12aF3456"));
+        field->setText(QStringLiteral("0x1F"));
+        QCOMPARE(field->text(), QStringLiteral("01F"));
+    }
+    QVERIFY(p.dialogs.messages.empty());
 }
 
 QTEST_MAIN(MainFormTest)

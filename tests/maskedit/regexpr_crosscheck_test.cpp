@@ -2,10 +2,13 @@
 // expressions, each written in both dialects, checked against std::regex:
 // a text that matches whole must be accepted character by character, and a
 // text accepted character by character is complete exactly when it matches.
+// The same masks, matched case-insensitively, must reach the same states
+// again when the text they handed back is fed in afresh.
 #include "cxRegExpr.h"
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <random>
 #include <regex>
 #include <string>
@@ -314,6 +317,53 @@ TEST(CrossCheck, AgreesWithStdRegexOnTheCommonSubset) {
     // Both outcomes must occur often enough for the comparison to mean something.
     EXPECT_GT(matched, 5000);
     EXPECT_GT(complete - matched, 2000);
+}
+
+// Which characters of the test alphabet may follow, and whether the text is complete.
+std::string Signature(TcxRegExpr& engine) {
+    std::string signature;
+    for (char c : std::string(kInputs) + "BC") {
+        const bool accepted = engine.Advance(c);
+        signature += accepted ? c : '-';
+        if (accepted)
+            engine.StepBack();
+    }
+    return signature + (engine.IsAccepting() ? "+" : "");
+}
+
+std::string MixCase(std::string text, Generator& gen) {
+    for (char& c : text) {
+        if (gen.Chance(50))
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    return text;
+}
+
+TEST(CrossCheck, CaseInsensitiveTextShownLeadsBackToTheSameStates) {
+    Generator gen(20240612);
+    int folded = 0;
+    for (int round = 0; round < 600; ++round) {
+        const auto tree = gen.Alternatives(3);
+        const std::string mask = EngineWriter(gen).Alts(tree);
+        SCOPED_TRACE("mask " + mask);
+        TcxRegExpr engine;
+        engine.SetCaseInsensitive(true);
+        ASSERT_NO_THROW(engine.Compile(mask));
+        const Node group{Node::Group, {}, false, tree, {}, 0, 0, 0};
+        for (int i = 0; i < 8; ++i) {
+            const std::string input = MixCase(i % 2 ? gen.Input() : gen.Sample(group), gen);
+            SCOPED_TRACE("input '" + input + "'");
+            engine.Restart();
+            const std::string shown = engine.FilterText(input);
+            const std::string typed = Signature(engine);
+            engine.Restart();
+            EXPECT_EQ(engine.FilterText(shown), shown);
+            EXPECT_EQ(Signature(engine), typed);
+            folded += shown != input.substr(0, shown.size()) ? 1 : 0;
+        }
+    }
+    // Literals must often have handed back their own case.
+    EXPECT_GT(folded, 300);
 }
 
 } // namespace

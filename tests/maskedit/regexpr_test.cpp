@@ -130,6 +130,11 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"(a)\\2", {"Line1, Char5: Too big reference number"}},
         ErrorCase{"[]", {"Line1, Char2: Can't create empty enumeration"}},
         ErrorCase{"[^]", {"Line1, Char3: Can't create empty enumeration"}},
+        // An empty set ends at its own bracket: what follows parses as usual.
+        ErrorCase{"[]([a-c])", {"Line1, Char2: Can't create empty enumeration"}},
+        ErrorCase{"[]|",
+                  {"Line1, Char2: Can't create empty enumeration",
+                   "The alternative should not be empty"}},
         ErrorCase{"[a-a]",
                   {"Line1, Char4: The starting character of the subrange must be "
                    "less than the finishing one"}},
@@ -424,6 +429,10 @@ INSTANTIATE_TEST_SUITE_P(Masks, CaseInsensitive,
                                          CaseCase{"[abc]", "B", "b"}, CaseCase{"[^abc]", "Bd", "d"},
                                          CaseCase{R"(\x41)", "a", "A"},
                                          CaseCase{"(X|[a-z])y", "xY", "Xy"},
+                                         // A literal that matches must not hide a
+                                         // path on which a range takes its character.
+                                         CaseCase{"(x|xa?)[a-z]1", "xA1", "xa1"},
+                                         CaseCase{"(xa?|x)[a-z]1", "xA1", "xa1"},
                                          CaseCase{R"(\w\d)", "A1", "A1"},
                                          CaseCase{kHexMask, "aBcD", "aBcD"}));
 

@@ -1,3 +1,5 @@
+#include "DataTextModel.h"
+#include "QuietFontWarnings.h"
 #include "memotext.h"
 
 #include <QPlainTextEdit>
@@ -5,6 +7,7 @@
 #include <QTest>
 #include <QTextCursor>
 
+#include <iterator>
 #include <limits>
 #include <string>
 #include <string_view>
@@ -27,21 +30,9 @@ QString Units(std::initializer_list<char16_t> units) {
 }
 
 // What a memo gives back for the bytes it was set to, by the plain definition.
-QByteArray MemoModel(QByteArray bytes) {
-    const qsizetype nul = bytes.indexOf('\0');
-    if (nul >= 0)
-        bytes.truncate(nul);
-    QByteArray result;
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        if (bytes[i] == '\r' || bytes[i] == '\n') {
-            result += "\r\n";
-            if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')
-                ++i;
-        } else {
-            result += bytes[i];
-        }
-    }
-    return result;
+QByteArray MemoModel(const QByteArray& bytes) {
+    const std::string_view view = View(bytes);
+    return Bytes(WithMemoLineBreaks(view.substr(0, view.find('\0'))));
 }
 
 // Random bytes rich in UTF-8 lead and continuation bytes, line breaks and 00.
@@ -61,23 +52,13 @@ QByteArray RandomBytes(QRandomGenerator& rng, int maxLength) {
     return bytes;
 }
 
-QtMessageHandler previousHandler = nullptr;
-
-// Random characters send the layout looking for fonts the test machine lacks;
-// those warnings say nothing about the memo text.
-void DropMissingFontWarnings(QtMsgType type, const QMessageLogContext& context,
-                             const QString& message) {
-    if (!message.contains(QLatin1String("OpenType support missing")))
-        previousHandler(type, context, message);
-}
-
 } // namespace
 
 class MemoTextTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { previousHandler = qInstallMessageHandler(DropMissingFontWarnings); }
+    void initTestCase() { QuietFontWarnings(); }
     void decodeAndEncode_data();
     void decodeAndEncode();
     void agreesWithUtf8OnValidText();
@@ -94,6 +75,9 @@ private slots:
     void selection_data();
     void selection();
     void selectionCountsLineSeparatorAsBreak();
+    void positionsAndOffsetsOfRandomTexts();
+    void offsetsFollowTheDocumentAfterEdits();
+    void capacity();
 };
 
 void MemoTextTest::decodeAndEncode_data() {
@@ -313,6 +297,76 @@ void MemoTextTest::selectionCountsLineSeparatorAsBreak() {
     QCOMPARE(memo.textCursor().selectedText(), QString("03"));
     SelectMemoText(memo, 4, 2);
     QCOMPARE(memo.textCursor().selectedText(), QString("02"));
+}
+
+// Random memo texts of full stops among characters of every kind: the
+// position found for each full stop's offset is a full stop in the document,
+// and maps back to the same offset.
+void MemoTextTest::positionsAndOffsetsOfRandomTexts() {
+    static const char* const kPieces[] = {"a",
+                                          "\r\n",
+                                          "\xC2\xA0",
+                                          "\xE4\xB8\xAD",
+                                          "\xF0\x9F\x98\x80",
+                                          "\xE2\x80\xA8",
+                                          "\xE2\x80\xA9",
+                                          "\xEF\xB7\x90",
+                                          "\x80",
+                                          "\xFF",
+                                          "\xC3",
+                                          "\xED\xA0\x80"};
+    QRandomGenerator rng(9);
+    QPlainTextEdit memo;
+    for (int round = 0; round < 500; ++round) {
+        QByteArray bytes;
+        std::vector<std::size_t> dots;
+        for (int i = rng.bounded(30); i > 0; --i) {
+            if (rng.bounded(3) == 0) {
+                dots.push_back(static_cast<std::size_t>(bytes.size()));
+                bytes += '.';
+            } else {
+                bytes += kPieces[rng.bounded(static_cast<int>(std::size(kPieces)))];
+            }
+        }
+        SetMemoText(memo, View(bytes));
+        QCOMPARE(Bytes(MemoText(memo)), bytes);
+        const std::vector<std::int32_t> positions = MemoPositionsOfOffsets(View(bytes), dots);
+        QCOMPARE(positions.size(), dots.size());
+        for (const std::int32_t p : positions)
+            QCOMPARE(memo.document()->characterAt(p - 1), QChar(u'.'));
+        QCOMPARE(MemoOffsetsOfPositions(memo, positions), dots);
+    }
+}
+
+// Escapes that come to stand side by side may spell a character of their
+// own in the memo text; the document still has them as two.
+void MemoTextTest::offsetsFollowTheDocumentAfterEdits() {
+    QPlainTextEdit memo;
+    SetMemoText(memo, "\xC3X\xA9.");
+    QTextCursor cursor(memo.document());
+    cursor.setPosition(1);
+    cursor.deleteChar();
+    QCOMPARE(Bytes(MemoText(memo)), QByteArray("\xC3\xA9."));
+    const std::int32_t dot[] = {3};
+    QCOMPARE(MemoOffsetsOfPositions(memo, dot), std::vector<std::size_t>{2});
+
+    memo.setPlainText(Units({'a', 0x2028, '.', 0xD83D, 0xDE00, '.'}));
+    const std::int32_t dots[] = {3, 5, 6, 7};
+    QCOMPARE(MemoOffsetsOfPositions(memo, dots), (std::vector<std::size_t>{3, 8}));
+}
+
+void MemoTextTest::capacity() {
+    QPlainTextEdit memo;
+    std::string text(kMemoCapacity + 1, 'x');
+    text[kMemoCapacity] = '\0';
+    text[0] = 'A';
+    text[1] = '\0';
+    SetMemoText(memo, text);
+    QCOMPARE(memo.toPlainText(), QString("A"));
+    text[1] = 'x';
+    text[kMemoCapacity] = 'x';
+    QVERIFY_THROWS_EXCEPTION(std::runtime_error, SetMemoText(memo, text));
+    QCOMPARE(memo.toPlainText(), QString("A"));
 }
 
 QTEST_MAIN(MemoTextTest)

@@ -1,0 +1,15 @@
+// A widget application for benchmarks, without a display.
+#pragma once
+
+#include <QApplication>
+
+// Created once and left to the operating system at exit.
+inline void StartOffscreenApplication() {
+    if (QApplication::instance())
+        return;
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "bench";
+    static char* argv[] = {name, nullptr};
+    new QApplication(argc, argv);
+}

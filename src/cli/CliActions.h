@@ -1,0 +1,10 @@
+// What quenfold-crc does once its command line is read.
+#pragma once
+
+#include "CliOptions.h"
+
+#include <ostream>
+
+// Prints results to out and problems to err, each line ending in a line feed.
+// Returns the exit status: 0 done, 1 --find found nothing, 2 an input failed.
+int RunCli(const CliOptions& options, std::ostream& out, std::ostream& err);

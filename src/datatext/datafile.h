@@ -1,0 +1,39 @@
+// Data files: a text file is imported as it stands, a binary file as lines of
+// hexadecimal byte pairs, and the memo's text is saved to a text file.
+//
+// Paths are file names in the system's encoding. Errors are thrown as
+// EFileError or ECapacityError (datatexterrors.h) with the user's message.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+enum class DataFileKind { Text, Binary, Other };
+
+// By the name's last four characters, ".txt" or ".bin", compared case-sensitively.
+DataFileKind DataFileKindOf(std::string_view fileName);
+
+// The name a save goes to: ".txt" is appended unless the name ends in it.
+std::string SaveFileNameFor(std::string_view fileName);
+
+// The text of a text file: its bytes before the first 00 byte. The file is
+// read up to that byte only, and never beyond capacity bytes of text.
+std::string ReadTextFile(const std::string& path, std::size_t capacity);
+
+// The length of the binary import's text for a file of size bytes.
+std::uint64_t HexLinesSize(std::uint64_t size);
+
+// A binary file as the import shows it: lines of sixteen "XX " pairs and a
+// last line of the remaining 0 to 15, every line ended by CR LF. A read error
+// ends the text like the end of the file. The file is opened for reading only.
+std::string ReadBinaryFileAsHexLines(const std::string& path, std::size_t capacity);
+
+// True for an existing file (through symbolic links), false for a folder.
+bool IsExistingFile(const std::string& path);
+
+// Replaces or creates the file with text, atomically: the text goes to a new
+// file beside it, which then takes its place. A symbolic link is followed and
+// kept; a replaced file keeps its permissions.
+void SaveTextFile(const std::string& path, std::string_view text);

@@ -1,0 +1,147 @@
+#include "hexview.h"
+
+#include "datatexterrors.h"
+#include "hexdigits.h"
+#include "hextokens.h"
+#include "largebuffer.h"
+
+#include <cstdint>
+
+namespace {
+
+constexpr char kDigits[] = "0123456789ABCDEF";
+
+std::string_view TrimBlanks(std::string_view text) {
+    auto blank = [](char c) { return static_cast<unsigned char>(c) <= 32; };
+    while (!text.empty() && blank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && blank(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+// Appends bytes to a text as the memo will hold it once written, so that the
+// recorded offsets of full stops stay true after the memo has normalised the
+// line breaks. The common case is inlined and writes through a pointer: it
+// runs once per byte of data.
+class MemoTextBuilder {
+public:
+    // Room is reserved for every byte to become a line break of two, but only
+    // what is written takes memory.
+    MemoTextBuilder(TextViewResult& result, std::size_t expectedSize) : result_(result) {
+        ReserveLarge(result_.text, 2 * expectedSize);
+        Resize(0, expectedSize);
+    }
+    MemoTextBuilder(const MemoTextBuilder&) = delete;
+    MemoTextBuilder& operator=(const MemoTextBuilder&) = delete;
+    ~MemoTextBuilder() { result_.text.resize(Size()); }
+
+    [[gnu::always_inline]] void Append(unsigned char byte) {
+        if (end_ - out_ < 2)
+            Resize(Size(), result_.text.size() + result_.text.size() / 8 + 2);
+        if (byte == 0 || byte == '\r' || byte == '\n') {
+            AppendSpecial(byte);
+            return;
+        }
+        *out_++ = static_cast<char>(byte);
+        afterCr_ = false;
+    }
+
+private:
+    std::size_t Size() const { return static_cast<std::size_t>(out_ - result_.text.data()); }
+
+    void Resize(std::size_t used, std::size_t size) {
+        result_.text.resize(size);
+        out_ = result_.text.data() + used;
+        end_ = result_.text.data() + size;
+    }
+
+    [[gnu::noinline]] void AppendSpecial(unsigned char byte) {
+        if (byte == 0) {
+            result_.nullOffsets.push_back(Size());
+            *out_++ = '.';
+        } else if (byte == '\r' || !afterCr_) {
+            *out_++ = '\r';
+            *out_++ = '\n';
+        }
+        afterCr_ = byte == '\r';
+    }
+
+    TextViewResult& result_;
+    char* out_ = nullptr;
+    char* end_ = nullptr;
+    bool afterCr_ = false; // a following LF belongs to the CR LF already written
+};
+
+} // namespace
+
+std::string TextToHexView(std::string_view text, std::span<const std::size_t> nullOffsets,
+                          std::size_t capacity) {
+    const std::size_t n = text.size();
+    if (n == 0)
+        return {};
+    if (n > capacity / 3 + 1 || 3 * n - 1 > capacity)
+        throw ECapacityError();
+    std::string hex;
+    ReserveLarge(hex, 3 * n - 1);
+    hex.resize(3 * n - 1, ' ');
+    char* out = hex.data();
+    auto next = nullOffsets.begin();
+    for (std::size_t i = 0; i < n; ++i, out += 3) {
+        auto byte = static_cast<unsigned char>(text[i]);
+        while (next != nullOffsets.end() && *next < i)
+            ++next;
+        if (next != nullOffsets.end() && *next == i && byte == '.')
+            byte = 0;
+        out[0] = kDigits[byte >> 4];
+        out[1] = kDigits[byte & 0xF];
+    }
+    return hex;
+}
+
+namespace {
+
+// Pairs of digits between blanks, as the hexadecimal view is written, are
+// read here directly; from the first token of any other form on, the token
+// reader applies its full rules.
+std::optional<BadHexToken> ReadTokens(std::string_view text, MemoTextBuilder& builder) {
+    const auto byteAt = [text](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    std::size_t pos = 0;
+    std::size_t index = 0;
+    for (;; ++index, pos += 2) {
+        while (pos < text.size() && byteAt(pos) <= 32)
+            ++pos;
+        if (pos == text.size())
+            return std::nullopt;
+        if (pos + 2 > text.size() || (pos + 2 < text.size() && byteAt(pos + 2) > 32))
+            break;
+        const int high = kHexDigitValue[byteAt(pos)];
+        const int low = kHexDigitValue[byteAt(pos + 1)];
+        if ((high | low) < 0)
+            break;
+        builder.Append(static_cast<unsigned char>(high << 4 | low));
+    }
+    HexTokenReader reader(text.substr(pos));
+    std::string_view token;
+    for (; reader.Next(token); ++index) {
+        std::uint32_t value = 0;
+        // The length is judged before the digits, so that each gets its own message.
+        if (token.size() != 2 || !TryParseHexToken(token, value))
+            return BadHexToken{index, token.size(), token.size() == 2};
+        builder.Append(static_cast<unsigned char>(value));
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+TextViewResult HexViewToText(std::string_view hexText) {
+    std::string_view text = TrimBlanks(hexText);
+    text = text.substr(0, text.find('\0'));
+    TextViewResult result;
+    {
+        MemoTextBuilder builder(result, text.size() / 3 + 1);
+        result.failure = ReadTokens(text, builder);
+    }
+    return result;
+}

@@ -1,0 +1,239 @@
+#include "Calculate.h"
+#include "CliActions.h"
+#include "CliOptions.h"
+#include "CrcCatalogue.h"
+#include "InputReader.h"
+#include "reference.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <unistd.h>
+
+namespace {
+
+struct Outcome {
+    int status;
+    std::string out, err;
+};
+
+Outcome Cli(std::vector<std::string> args) {
+    args.insert(args.begin(), "quenfold-crc");
+    std::vector<const char*> argv;
+    for (const std::string& arg : args)
+        argv.push_back(arg.c_str());
+    const auto parsed = ParseCliOptions(static_cast<int>(argv.size()), argv.data());
+    if (const auto* exit = std::get_if<CliExit>(&parsed))
+        return {exit->code, exit->out, exit->err};
+    std::ostringstream out, err;
+    const int status = RunCli(std::get<CliOptions>(parsed), out, err);
+    return {status, out.str(), err.str()};
+}
+
+std::string Hex(std::uint32_t value, const char* format = "%X") {
+    char digits[16];
+    std::snprintf(digits, sizeof digits, format, value);
+    return digits;
+}
+
+std::vector<std::uint8_t> RandomBytes(std::size_t n, std::mt19937& rng) {
+    std::vector<std::uint8_t> bytes(n);
+    for (auto& b : bytes)
+        b = static_cast<std::uint8_t>(rng() % 255 + 1); // no 00: an argument cannot hold one
+    return bytes;
+}
+
+class TempDir {
+public:
+    TempDir()
+        : path_(std::filesystem::temp_directory_path() / ("qcli" + std::to_string(::getpid()))) {
+        std::filesystem::create_directories(path_);
+    }
+    ~TempDir() { std::filesystem::remove_all(path_); }
+    std::string Path(const std::string& name) const { return (path_ / name).string(); }
+    std::string Write(const std::string& name, const std::vector<std::uint8_t>& bytes) const {
+        const auto file = path_ / name;
+        std::ofstream(file, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()),
+                   static_cast<std::streamsize>(bytes.size()));
+        return file.string();
+    }
+
+private:
+    std::filesystem::path path_;
+};
+
+// The options as the main window's fields and boxes, through the CLI and
+// through the window's own Calculate: random parameters, flags and data.
+TEST(QuenfoldCrc, AgreesWithTheMainWindowsCalculate) {
+    std::mt19937 rng(5);
+    for (int round = 0; round < 64; ++round) {
+        const auto bytes = RandomBytes(rng() % 300 + 1, rng);
+        const std::string raw(bytes.begin(), bytes.end());
+        std::string hex;
+        for (const std::uint8_t b : bytes)
+            hex += Hex(b, rng() & 1 ? "%02x " : "%X\t");
+        const std::string init = Hex(rng(), "%x"), poly = Hex(rng()), xorValue = Hex(rng() >> 12);
+        CalcRequest request{.init = init, .poly = poly, .xorValue = xorValue};
+        request.width = round % 2 ? 32 : 16;
+        request.reversePoly = rng() & 1;
+        request.reflectedTable = rng() & 1;
+        request.reflectedUpdate = rng() & 1;
+        request.xorOut = rng() & 1;
+        std::vector<std::string> args = {request.width == 32 ? "--crc32" : "--crc16", "--init",
+                                         init, "--poly", poly};
+        if (request.xorOut)
+            args.insert(args.end(), {"--xorout", xorValue});
+        // Two of the boxes are inverted: ticked means most-significant-bit first.
+        if (request.reversePoly)
+            args.push_back("--reverse-poly");
+        if (!request.reflectedTable)
+            args.push_back("--table-msb-first");
+        if (!request.reflectedUpdate)
+            args.push_back("--update-msb-first");
+        for (const bool hexMode : {false, true}) {
+            request.hex = hexMode;
+            request.data = hexMode ? hex : raw;
+            auto withData = args;
+            withData.insert(withData.end(),
+                            {hexMode ? "--hex" : "--text", std::string(request.data)});
+            const std::string expected = std::get<std::string>(Calculate(request)) + "\n";
+            EXPECT_EQ(Cli(withData).out, expected) << "round " << round << (hexMode ? " hex" : "");
+        }
+    }
+    EXPECT_EQ(Cli({"--modbus", "--text", "123456789"}).out, "4B37\n");
+    EXPECT_EQ(Cli({"--ccitt", "--text", "123456789"}).out, "29B1\n");
+}
+
+// Files are read in blocks: sizes around the block size, checked against the
+// bit-at-a-time model over the whole, for one CRC and for the whole catalogue.
+TEST(QuenfoldCrc, StreamsFilesAcrossBlockBoundaries) {
+    const TempDir dir;
+    std::mt19937 rng(9);
+    const ReferenceCrc reference(32, 0x04C11DB7, false, true, false);
+    for (const std::size_t size : {kInputBlockSize - 1, kInputBlockSize, kInputBlockSize + 1,
+                                   2 * kInputBlockSize + 77, std::size_t{0}}) {
+        auto bytes = RandomBytes(size, rng);
+        bytes.insert(bytes.begin() + static_cast<std::ptrdiff_t>(size / 2), 0); // files may hold 00
+        const std::string file = dir.Write("data.bin", bytes);
+        const std::uint32_t init = rng();
+        EXPECT_EQ(
+            Cli({"--crc32", "--init", Hex(init), "--poly", "4c11db7", "--table-msb-first", file})
+                .out,
+            Hex(reference.Run(init, bytes), "%08X") + "\n")
+            << size;
+        std::istringstream all(Cli({"--all", file}).out);
+        for (const CatalogueEntry& e : CrcCatalogue()) {
+            std::string name, value;
+            all >> name >> value;
+            EXPECT_EQ(name, e.name);
+            EXPECT_EQ(value, Hex(CrcEngine(ToCrcParams(e)).Checksum(bytes),
+                                 e.width == 32 ? "%08X" : "%04X"))
+                << size;
+        }
+    }
+}
+
+TEST(QuenfoldCrc, WritesTheBytesInTransmissionOrder) {
+    const std::vector<std::string> modbus = {"--modbus", "--hex", "01 03 00 00 00 0A"};
+    const std::vector<std::string> hdlc = {"--preset", "crc-32", "--text", "123456789"};
+    const std::vector<std::string> wide = {"--init", "FFFF",           "--poly",
+                                           "8005",   "--reverse-poly", "--xorout",
+                                           "10000",  "--text",         "123456789"};
+    const struct {
+        std::vector<std::string> args;
+        std::string digits, low, high;
+    } cases[] = {{modbus, "CDC5", "C5 CD", "CD C5"},
+                 {hdlc, "CBF43926", "26 39 F4 CB", "CB F4 39 26"},
+                 // An XOR value wider than the CRC keeps its bytes too.
+                 {wide, "14B37", "37 4B 01", "01 4B 37"}};
+    for (const auto& c : cases) {
+        auto args = c.args;
+        EXPECT_EQ(Cli(args).out, c.digits + "\n");
+        args.insert(args.end(), {"--bytes", "le"});
+        EXPECT_EQ(Cli(args).out, c.low + "\n");
+        args.back() = "be";
+        EXPECT_EQ(Cli(args).out, c.high + "\n");
+    }
+}
+
+TEST(QuenfoldCrc, FindsEveryCatalogueAlgorithmByItsCheck) {
+    for (const CatalogueEntry& e : CrcCatalogue()) {
+        const Outcome found = Cli({"--find", Hex(e.check), "--text", "123456789"});
+        EXPECT_EQ(found.status, 0);
+        EXPECT_NE(("\n" + found.out).find("\n" + std::string(e.name) + "\n"), std::string::npos)
+            << e.name;
+    }
+    const Outcome none = Cli({"--find", "1234", "--text", "123456789"});
+    EXPECT_EQ(none.status, 1);
+    EXPECT_EQ(none.out + none.err, "");
+}
+
+TEST(QuenfoldCrc, PrintsTheTableAsTheTableWindow) {
+    const struct {
+        std::vector<std::string> args;
+        std::string first;
+    } cases[] = {{{"--modbus", "--table"},
+                  "0x0000, 0xC0C1, 0xC181, 0x0140, 0xC301, 0x03C0, 0x0280, 0xC241, "},
+                 {{"--ccitt", "--table"},
+                  "0x0000, 0x1021, 0x2042, 0x3063, 0x4084, 0x50A5, 0x60C6, 0x70E7, "},
+                 {{"--poly", "8005", "--table"},
+                  "0x0000, 0x9705, 0x2E01, 0xB904, 0x5C02, 0xCB07, 0x7203, 0xE506, "}};
+    for (const auto& c : cases) {
+        const std::string out = Cli(c.args).out;
+        EXPECT_EQ(out.substr(0, out.find('\n')), c.first);
+        EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 32);
+    }
+}
+
+TEST(QuenfoldCrc, ReportsBadInputOnStandardErrorWithStatus2) {
+    const TempDir dir;
+    const std::string good = dir.Write("good.bin", {'1', '2', '3'});
+    const std::string missing = dir.Path("missing.bin");
+    const struct {
+        std::vector<std::string> args;
+        std::string err, out = {};
+    } cases[] = {
+        {{"--modbus", "--hex", "01 0G 03"}, "--hex: 存在无效16进制！ token 2 '0G'"},
+        {{"--modbus", "--hex", " \r\n"}, "--hex: 存在无效16进制！ no tokens"},
+        {{"--modbus", "--text", ""}, "--text: 文本不能为空！"},
+        {{"--init", "0x1F", "--poly", "8005", "--text", "1"},
+         "--init: '$0x1F' is not a valid integer value."},
+        {{"--init", "1", "--poly", "100000000", "--text", "1"},
+         "--poly: '$100000000' is not a valid integer value."},
+        {{"--find", "-1", "--text", "1"}, "--find: '$-1' is not a valid integer value."},
+        {{"--poly", "8005", "--text", "1"}, "no initial value: give --init, or a preset"},
+        {{"--preset", "CRC-16/NOPE", "--text", "1"},
+         "unknown preset 'CRC-16/NOPE' (see --list-presets)"},
+        {{"--crc32", "--poly", "4C11DB7", "--table"}, "--table shows the CRC-16 table only"},
+        {{"--all", good, good}, "--all and --find read one input"},
+        // The other files are still read.
+        {{"--modbus", missing, good},
+         missing + ": No such file or directory",
+         Cli({"--modbus", "--text", "123"}).out.substr(0, 4) + "  " + good + "\n"},
+    };
+    for (const auto& c : cases) {
+        const Outcome outcome = Cli(c.args);
+        EXPECT_EQ(outcome.status, 2) << c.err;
+        EXPECT_EQ(outcome.err, "quenfold-crc: " + c.err + "\n");
+        EXPECT_EQ(outcome.out, c.out);
+    }
+    // Usage errors, reported by the parser in the same form.
+    for (const std::vector<std::string>& args :
+         std::vector<std::vector<std::string>>{{"--modbus", "--init", "0"},
+                                               {"--bytes", "xx"},
+                                               {"--crc16", "--crc32"},
+                                               {"--hex", "01", "--text", "1"},
+                                               {"--bogus"}}) {
+        const Outcome outcome = Cli(args);
+        EXPECT_EQ(outcome.status, 2) << args.front();
+        EXPECT_EQ(outcome.err.rfind("quenfold-crc: ", 0), 0u) << outcome.err;
+        EXPECT_EQ(outcome.out, "");
+    }
+}
+
+} // namespace

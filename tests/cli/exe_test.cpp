@@ -1,0 +1,72 @@
+// The built executable, run as a shell runs it: streams, status and messages.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+struct Outcome {
+    int status;
+    std::string out, err;
+};
+
+std::string Slurp(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// Runs "sh -c script" with $Q the executable; captures both streams.
+Outcome Shell(const std::string& script) {
+    const auto dir = std::filesystem::temp_directory_path();
+    const auto out = dir / ("qexe-out-" + std::to_string(::getpid()));
+    const auto err = dir / ("qexe-err-" + std::to_string(::getpid()));
+    const std::string command = "Q='" QUENFOLD_CRC "'; { " + script + "; } >'" + out.string() +
+                                "' 2>'" + err.string() + "'";
+    const int raw = std::system(command.c_str());
+    Outcome outcome{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Slurp(out), Slurp(err)};
+    std::filesystem::remove(out);
+    std::filesystem::remove(err);
+    return outcome;
+}
+
+TEST(QuenfoldCrcExecutable, ReadsStandardInputAndNamesEachFileWhenThereAreSeveral) {
+    EXPECT_EQ(Shell("printf 123456789 | $Q --modbus").out, "4B37\n");
+    EXPECT_EQ(Shell("printf 123456789 | $Q --preset CRC-32/ISO-HDLC --bytes be -").out,
+              "CB F4 39 26\n");
+    EXPECT_EQ(Shell("printf 123456789 | $Q --modbus - /dev/null").out,
+              "4B37  -\nFFFF  /dev/null\n");
+    EXPECT_EQ(Shell("printf '\\001\\003\\000\\000\\000\\012' | $Q --find CDC5").out,
+              "CRC-16/MODBUS\n");
+}
+
+TEST(QuenfoldCrcExecutable, ExitStatusAndMessages) {
+    const struct {
+        std::string script;
+        int status;
+        std::string out, err;
+    } cases[] = {
+        {"$Q --modbus /no/such.bin", 2, "",
+         "quenfold-crc: /no/such.bin: No such file or directory\n"},
+        {"$Q --find 1 --text 1", 1, "", ""},
+        {"$Q --version", 0, "quenfold-crc " QUENFOLD_VERSION "\n", ""},
+        // A result that cannot be written is a failure.
+        {"$Q --list-presets >/dev/full", 2, "", "quenfold-crc: write error\n"},
+    };
+    for (const auto& c : cases) {
+        const Outcome outcome = Shell(c.script);
+        EXPECT_EQ(outcome.status, c.status) << c.script;
+        EXPECT_EQ(outcome.out, c.out) << c.script;
+        EXPECT_EQ(outcome.err, c.err) << c.script;
+    }
+    const Outcome help = Shell("$Q --help");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("--update-msb-first"), std::string::npos);
+    EXPECT_EQ(Shell("$Q --hex").status, 2);
+}
+
+} // namespace
