@@ -109,7 +109,7 @@ std::optional<std::size_t> HighBitsDisagree(std::span<const CrcSample> samples) 
 
 } // namespace
 
-CrcSolution SolveCrc(std::span<const CrcSample> samples, int width) {
+CrcSolution SolveCrc(std::span<const CrcSample> samples, int width, SolveScope scope) {
     if (width == 16)
         if (const auto bad = HighBitsDisagree(samples))
             return {false, {}, *bad + 1};
@@ -121,7 +121,7 @@ CrcSolution SolveCrc(std::span<const CrcSample> samples, int width) {
             return {true, {}, samples.size()};
         groups.push_back(std::move(*group));
     }
-    if (width == 16) {
+    if (width == 16 && scope == SolveScope::AllOrders) {
         // The two searches share nothing but the samples: one on each core.
         auto other = std::async(std::launch::async, MixedGroup, samples, std::cref(fitter),
                                 BitOrders{false, true});

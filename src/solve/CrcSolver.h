@@ -37,7 +37,11 @@ struct CrcSolution {
     std::size_t samplesNeeded = 0;
 };
 
-CrcSolution SolveCrc(std::span<const CrcSample> samples, int width);
+// Which bit orders to solve: all eight combinations, or the true CRCs alone.
+enum class SolveScope { AllOrders, MatchedOrders };
+
+CrcSolution SolveCrc(std::span<const CrcSample> samples, int width,
+                     SolveScope scope = SolveScope::AllOrders);
 
 // Whether params (of any form) computes one of the CRCs of fit.
 bool FitHolds(const CrcFit& fit, const CrcParams& params);

@@ -18,22 +18,22 @@ public:
           first_(engine.Params().reflectedUpdate ? 0 : width_ - 8), values_(8 * stops.size()) {}
 
     std::span<const std::uint32_t> At(std::size_t length) {
-        for (int k = 0; k < width_; ++k) {
-            const int r = k % 8;
-            const int q = engine_.Params().reflectedUpdate ? k / 8 : (width_ - 8 - k + r) / 8;
-            const auto uk = static_cast<std::size_t>(k);
-            if (length < static_cast<std::size_t>(q)) {
-                const int moved = static_cast<int>(8 * length);
-                columns_[uk] = std::uint32_t{1} << (first_ == 0 ? k - moved : k + moved);
-            } else {
-                columns_[uk] = ChainAt(length - static_cast<std::size_t>(q), r);
-            }
+        const bool reflected = engine_.Params().reflectedUpdate;
+        for (int q = 0; q < width_ / 8; ++q) {
+            // The lowest bit of the byte q steps from the one that meets the table.
+            const int low = reflected ? 8 * q : width_ - 8 - 8 * q;
+            const auto steps = static_cast<std::size_t>(q);
+            const std::uint32_t* chains = length >= steps ? ChainsAt(length - steps) : nullptr;
+            const int moved = static_cast<int>(8 * length) * (reflected ? -1 : 1);
+            for (int r = 0; r < 8; ++r)
+                columns_[static_cast<std::size_t>(low + r)] =
+                    chains ? chains[r] : std::uint32_t{1} << (low + r + moved);
         }
         return std::span(columns_).first(static_cast<std::size_t>(width_));
     }
 
 private:
-    std::uint32_t ChainAt(std::size_t stop, int r) {
+    const std::uint32_t* ChainsAt(std::size_t stop) {
         const auto index =
             static_cast<std::size_t>(std::ranges::lower_bound(stops_, stop) - stops_.begin());
         for (; done_ <= index; ++done_) {
@@ -46,7 +46,7 @@ private:
                 values_[8 * done_ + b] = engine_.Update(start, zeros);
             }
         }
-        return values_[8 * index + static_cast<std::size_t>(r)];
+        return &values_[8 * index];
     }
 
     const CrcEngine& engine_;

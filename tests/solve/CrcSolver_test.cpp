@@ -1,3 +1,4 @@
+#include "CrcCatalogue.h"
 #include "CrcSolver.h"
 #include "reference.h"
 
@@ -123,6 +124,26 @@ TEST(CrcSolver, Crc32MatchedCombinationsAreFound) {
     }
 }
 
+// Every algorithm of the catalogue from six samples of mixed lengths: the
+// algebra finds it, in its normal form, with init and XOR-out as fixed as
+// any data can fix them. (A polynomial (x + 1) Q has a twin x Q that fits
+// samples whose data all have the same parity, so others may fit as well.)
+TEST(CrcSolver, CatalogueAlgorithmsAreFound) {
+    std::mt19937 rng(6);
+    const std::vector<std::size_t> lengths{5, 9, 16, 16, 33, 64};
+    for (const CatalogueEntry& entry : CrcCatalogue()) {
+        const CrcParams params = ToCrcParams(entry);
+        const auto samples = Samples(rng, params, lengths);
+        const CrcSolution solution = SolveCrc(samples, entry.width, SolveScope::MatchedOrders);
+        const auto fit = std::ranges::find_if(solution.fits,
+                                              [&](const CrcFit& f) { return FitHolds(f, params); });
+        ASSERT_NE(fit, solution.fits.end()) << entry.name;
+        EXPECT_EQ(fit->params.poly, entry.poly) << entry.name;
+        EXPECT_EQ(fit->params.reversePoly, entry.refin) << entry.name;
+        EXPECT_EQ(fit->family.Bits(), fit->indistinguishableBits) << entry.name;
+    }
+}
+
 const CrcParams kModbus{16, 0x8005, 0xFFFF, true, true, true, std::nullopt};
 const CrcParams kCrc32{32, 0x04C11DB7, 0xFFFFFFFF, true, true, true, 0xFFFFFFFF};
 
@@ -154,8 +175,9 @@ TEST(CrcSolver, InitAndXorFamilies) {
             solution.fits, [&](const CrcFit& f) { return FitHolds(f, c.params); });
         ASSERT_NE(fit, solution.fits.end());
         EXPECT_EQ(fit->params.poly, c.params.poly);
-        if (c.shownInit)
+        if (c.shownInit) {
             EXPECT_EQ(fit->params.init, *c.shownInit);
+        }
         EXPECT_EQ(fit->params.xorOut, c.shownXor);
         EXPECT_EQ(fit->family.Bits(), c.bits);
         EXPECT_EQ(fit->indistinguishableBits, c.indistinguishable);
