@@ -50,13 +50,13 @@ struct Group {
     }
 };
 
-CrcEngine EngineFor(int width, std::uint32_t poly, BitOrders orders) {
+CrcEngine EngineFor(const SampleFitter& fitter, int width, std::uint32_t poly, BitOrders orders) {
     return CrcEngine({width, poly, 0, false, orders.table, orders.update, std::nullopt},
-                     CrcPath::ByteWise);
+                     fitter.Path());
 }
 
 void Fit(Group& group, const SampleFitter& fitter, int width, std::uint32_t poly) {
-    FitTrace trace = fitter.Fit(EngineFor(width, poly, group.orders));
+    FitTrace trace = fitter.Fit(EngineFor(fitter, width, poly, group.orders));
     ++group.fittedCount[trace.fitted];
     if (trace.family)
         group.survivors.push_back({poly, std::move(trace)});
@@ -90,7 +90,7 @@ CrcFit MakeFit(const SampleFitter& fitter, int width, const Group& group, const 
     const bool reverse = group.orders.table;
     const auto [init, xorLow] = family.Member(0);
     const std::uint32_t xorOut = xorHigh | xorLow;
-    const CrcEngine engine = EngineFor(width, s.poly, group.orders);
+    const CrcEngine engine = EngineFor(fitter, width, s.poly, group.orders);
     return {{width, reverse ? ReverseBits(s.poly, static_cast<std::uint8_t>(width / 4)) : s.poly,
              init, reverse, group.orders.table, group.orders.update,
              xorOut == 0 ? std::nullopt : std::optional(xorOut)},

@@ -88,21 +88,28 @@ Gf2Poly Gf2Poly::Squared() const {
 }
 
 Gf2Poly Gf2Poly::DivideBy(const Gf2Poly& divisor) {
-    const int d = divisor.Degree();
     Gf2Poly quotient;
+    Reduce(divisor, &quotient);
+    return quotient;
+}
+
+void Gf2Poly::Reduce(const Gf2Poly& divisor, Gf2Poly* quotient) {
+    const int d = divisor.Degree();
     const int top = Degree();
     if (top < d)
-        return quotient;
-    quotient.words_.assign(static_cast<std::size_t>((top - d) / 64 + 1), 0);
+        return;
+    if (quotient)
+        quotient->words_.assign(static_cast<std::size_t>((top - d) / 64 + 1), 0);
     for (int i = top; i >= d; --i)
         if ((words_[static_cast<std::size_t>(i / 64)] >> (i % 64)) & 1) {
             XorShifted(divisor, i - d);
-            quotient.words_[static_cast<std::size_t>((i - d) / 64)] |= std::uint64_t{1}
-                                                                       << ((i - d) % 64);
+            if (quotient)
+                quotient->words_[static_cast<std::size_t>((i - d) / 64)] |= std::uint64_t{1}
+                                                                            << ((i - d) % 64);
         }
     Trim();
-    quotient.Trim();
-    return quotient;
+    if (quotient)
+        quotient->Trim();
 }
 
 void Gf2Poly::XorShifted(const Gf2Poly& other, int shift) {
@@ -126,7 +133,7 @@ void Gf2Poly::Trim() {
 
 Gf2Poly Gcd(Gf2Poly a, Gf2Poly b) {
     while (!b.IsZero()) {
-        a.DivideBy(b);
+        a %= b;
         std::swap(a, b);
     }
     return a;

@@ -34,12 +34,15 @@ public:
     // Long division by a nonzero divisor: *this becomes the remainder and the
     // quotient is returned.
     Gf2Poly DivideBy(const Gf2Poly& divisor);
-    friend Gf2Poly operator%(Gf2Poly a, const Gf2Poly& m) {
-        a.DivideBy(m);
-        return a;
+    Gf2Poly& operator%=(const Gf2Poly& m) {
+        Reduce(m, nullptr);
+        return *this;
     }
+    friend Gf2Poly operator%(Gf2Poly a, const Gf2Poly& m) { return a %= m; }
 
 private:
+    // *this becomes the remainder; the quotient's bits go to quotient, if any.
+    void Reduce(const Gf2Poly& divisor, Gf2Poly* quotient);
     void XorShifted(const Gf2Poly& other, int shift);
     void Trim();
 

@@ -77,7 +77,7 @@ MatchedCandidates FindMatchedCandidates(std::span<const CrcSample> samples, int 
     for (std::size_t i = 0; i < samples.size(); ++i) {
         for (const Gf2Poly& m : multiples.AddedBy(i))
             gcd = Gcd(gcd, m);
-        if (gcd.IsZero())
+        if (gcd.IsZero() || (gcd.Degree() > kFactorDegree && i + 1 < samples.size()))
             continue;
         const std::vector<Gf2Factor> factors = SmallFactors(gcd, width);
         const auto divisors = DivisorsOfDegree(factors, width, limit);

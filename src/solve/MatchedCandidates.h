@@ -19,9 +19,15 @@
 #include <span>
 #include <vector>
 
+inline constexpr int kFactorDegree = 8192;
+
 struct MatchedCandidates {
     // The first this many samples gave the candidates; 0 when even all of
-    // them leave the polynomial open (no multiple, or more than the limit).
+    // them leave the polynomial open (no multiple, or more candidates than
+    // the limit). The gcd of a prefix is factored only when its degree is at
+    // most kFactorDegree or no more samples follow: factoring costs the
+    // square of the degree, and the next sample usually cuts it to little
+    // more than the CRC's.
     std::size_t decidedAt = 0;
     std::vector<std::uint32_t> polys; // as the engine takes them, ascending
 };

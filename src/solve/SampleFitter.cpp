@@ -71,6 +71,13 @@ SampleFitter::SampleFitter(std::span<const CrcSample> samples, int width)
     zeros_.assign(stops_.empty() ? 0 : stops_.back(), 0);
 }
 
+// Measured on searches over all polynomials: the slicing tables pay for
+// themselves from about this length of the longest sample.
+CrcPath SampleFitter::Path() const {
+    constexpr std::size_t kSlicingFrom = 128;
+    return zeros_.size() >= kSlicingFrom ? CrcPath::Slicing16 : CrcPath::ByteWise;
+}
+
 FitTrace SampleFitter::Fit(const CrcEngine& engine) const {
     FitTrace trace;
     InitXorSystem system(width_);

@@ -30,6 +30,9 @@ public:
     SampleFitter(std::span<const CrcSample> samples, int width);
 
     std::size_t Count() const { return samples_.size(); }
+    // The engine path a candidate should take: byte-wise for short samples,
+    // where building the slicing tables would cost more than it saves.
+    CrcPath Path() const;
     // engine carries the polynomial and bit orders; its init and XOR-out are ignored.
     FitTrace Fit(const CrcEngine& engine) const;
 
