@@ -36,14 +36,15 @@ line, in the main window's terms, and the catalogue name where there is one:
   --sample-text TEXT:CRC  the bytes of TEXT;
   --samples FILE          one DATA:CRC a line (- is standard input).
 CRC is the result as the main window shows it: 4 digits for a CRC-16 (more
-with a wider XOR value), 8 for a CRC-32. Without --crc16 or --crc32, each
-width the digits fit is solved. True CRCs (表逆序 and 算法逆序 alike) are
-solved by algebra; CRC-16 with the two set differently by trying all 65,536
-polynomials; CRC-32 with the two set differently is not searched. Each line
-shows the polynomial in its normal form: the bit-reversed polynomial with
-多项式逆序 toggled is the same set and is not listed again. Samples of one
-length fix 初始值 and 异或值 only together (shown with the smallest 异或值);
-samples of two lengths or more separate them as far as any data can.
+with a wider XOR value), 8 for a CRC-32; DATA is at most 4096 bytes.
+Without --crc16 or --crc32, each width the digits fit is solved. True CRCs
+(表逆序 and 算法逆序 alike) are solved by algebra; CRC-16 with the two set
+differently by trying all 65,536 polynomials; CRC-32 with the two set
+differently is not searched. Each line shows the polynomial in its normal
+form: the bit-reversed polynomial with 多项式逆序 toggled is the same set and
+is not listed again. Samples of one length fix 初始值 and 异或值 only
+together (shown with the smallest 异或值); samples of two lengths or more
+separate them as far as any data can.
 
 Exit status: 0 done (--solve: a set fits), 1 --find found nothing or no set
 fits --solve's samples, 2 usage or input error, or too few samples to solve.)";

@@ -7,6 +7,7 @@
 #include "hextokens.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,6 +35,10 @@ SampleText Sample(std::string_view text, CliInput::Kind kind, const std::string&
     ReadInput({kind, std::string(text.substr(0, colon)), source}, [&](auto block) {
         sample.data.insert(sample.data.end(), block.begin(), block.end());
     });
+    if (sample.data.size() > kMaxSampleBytes)
+        throw CliError(source + ": " + std::to_string(sample.data.size()) +
+                       " bytes; --solve takes samples of at most " +
+                       std::to_string(kMaxSampleBytes) + " bytes");
     return sample;
 }
 
@@ -113,22 +118,22 @@ std::string SetLine(const CrcParams& p, std::string_view name) {
     return name.empty() ? line : line + "  " + std::string(name);
 }
 
-// A fit as shown: as its catalogue entry, when its family holds one.
-struct ShownFit {
+struct NamedParams {
     CrcParams params;
     std::string_view name;
 };
 
-ShownFit Shown(const CrcFit& fit) {
+// The first catalogue algorithm among the fit's pairs of init and XOR-out, if any.
+std::optional<NamedParams> CatalogueMember(const CrcFit& fit) {
     for (const CatalogueEntry& entry : CrcCatalogue()) {
         CrcParams params = ToCrcParams(entry);
         if (FitHolds(fit, params)) {
             if (params.xorOut == 0u)
                 params.xorOut.reset();
-            return {params, entry.name};
+            return NamedParams{params, entry.name};
         }
     }
-    return {fit.params, {}};
+    return std::nullopt;
 }
 
 std::string PairCount(int bits) {
@@ -163,23 +168,32 @@ std::string Twins(const CrcFit& fit, const CrcParams& shown) {
     return twins;
 }
 
-// What the family of init and XOR-out behind a line means.
-void PrintFamily(const CrcFit& fit, const CrcParams& shown, Lengths lengths, std::ostream& out) {
+// What the family of init and XOR-out behind a line means; member is a
+// catalogue algorithm among the pairs not yet told apart.
+void PrintFamily(const CrcFit& fit, const CrcParams& shown,
+                 const std::optional<NamedParams>& member, Lengths lengths, std::ostream& out) {
     const int bits = fit.family.Bits();
     const std::string alike =
         "the same CRC of every message of " + std::to_string(lengths.shortest) + " bytes or more";
     if (bits == 0)
         return;
-    if (bits > fit.indistinguishableBits)
+    if (bits > fit.indistinguishableBits) {
         out << "  " << PairCount(bits) << " fit: "
             << (lengths.one ? "all samples have one length, so only the two together are fixed; "
-                              "a sample of another length separates them\n"
+                              "a sample of another length separates them"
                             : "the samples fix only part of them; samples of other lengths tell "
-                              "more apart\n");
-    else if (bits > 2)
+                              "more apart");
+        if (member)
+            out << "; " << member->name << " ("
+                << InitXorText(fit.params.width, member->params.init,
+                               member->params.xorOut.value_or(0))
+                << ") is among them";
+        out << '\n';
+    } else if (bits > 2) {
         out << "  " << PairCount(bits) << " give " << alike << '\n';
-    else
+    } else {
         out << "  also " << Twins(fit, shown) << ": " << alike << '\n';
+    }
 }
 
 struct Tally {
@@ -190,17 +204,22 @@ struct Tally {
 
 void PrintSolution(const CrcSolution& solution, Lengths lengths, Tally& tally, std::ostream& out) {
     for (const CrcFit& fit : solution.fits) {
-        const ShownFit shown = Shown(fit);
+        // A catalogue algorithm stands for the family only where no data could
+        // tell them apart; otherwise the family keeps its smallest XOR-out.
+        const bool settled = fit.family.Bits() == fit.indistinguishableBits;
+        const std::optional<NamedParams> member = CatalogueMember(fit);
+        const NamedParams shown = settled && member ? *member : NamedParams{fit.params, {}};
         out << SetLine(shown.params, shown.name) << '\n';
-        PrintFamily(fit, shown.params, lengths, out);
-        tally.settled = tally.settled && fit.family.Bits() == fit.indistinguishableBits;
+        PrintFamily(fit, shown.params, settled ? std::nullopt : member, lengths, out);
+        tally.settled = tally.settled && settled;
     }
     tally.sets += solution.fits.size();
     tally.needed = std::max(tally.needed, solution.samplesNeeded);
 }
 
 void PrintSummary(const Tally& tally, std::size_t count, std::ostream& out) {
-    const std::string all = "all " + std::to_string(count) + " samples";
+    const std::string all =
+        count == 2 ? "both samples" : "all " + std::to_string(count) + " samples";
     const std::string first = "the first " + std::to_string(tally.needed);
     const bool fewer = tally.needed < count;
     if (tally.sets == 0)

@@ -37,6 +37,11 @@ struct CrcSolution {
     std::size_t samplesNeeded = 0;
 };
 
+// The longest sample the solver is meant for: frames, not files. The algebra
+// costs the square of the longest sample (about 2 s at this length in the
+// worst case, three samples of distinct lengths), the search its length.
+inline constexpr std::size_t kMaxSampleBytes = 4096;
+
 // Which bit orders to solve: all eight combinations, or the true CRCs alone.
 enum class SolveScope { AllOrders, MatchedOrders };
 

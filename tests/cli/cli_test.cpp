@@ -225,6 +225,8 @@ TEST(QuenfoldCrc, ReportsBadInputOnStandardErrorWithStatus2) {
         {{"--solve", "--sample", "01:12345", "--samples", missing},
          missing + ": No such file or directory"},
         {{"--solve", "--sample", "01:1G"}, "--sample 1: the CRC '1G' is not hexadecimal"},
+        {{"--solve", "--sample-text", std::string(4097, 'a') + ":1"},
+         "--sample-text 1: 4097 bytes; --solve takes samples of at most 4096 bytes"},
         {{"--solve", "--sample", "01:1"}, "--solve needs two samples or more"},
         {{"--solve", "--sample", "01:1234", "--sample", "01 02:00001234"},
          "the CRCs are written neither as a CRC-16 (4 digits, more with a wider XOR value) nor "
