@@ -19,6 +19,9 @@ int main(int argc, char** argv) {
     QCoreApplication::setApplicationName(title);
     InstallFontSubstitutes();
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/quenfold.png")));
+    // Lets Wayland compositors and docks match the windows to the installed
+    // desktop entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral(QUENFOLD_APP_ID));
 
     QtDialogs dialogs;
     InstallErrorReport(&dialogs, title);
