@@ -3,6 +3,7 @@
 #include "CrcCatalogue.h"
 #include "CrcEngine.h"
 #include "InputReader.h"
+#include "SolveCommand.h"
 #include "crc.h"
 #include "hexformat.h"
 
@@ -145,6 +146,8 @@ int RunCli(const CliOptions& options, std::ostream& out, std::ostream& err) {
             return Table(options.params, out);
         case CliAction::ListPresets:
             return ListPresets(out);
+        case CliAction::Solve:
+            return SolveSamples(options, out);
         }
     } catch (const CliError& e) {
         ReportError(err, e);

@@ -30,7 +30,24 @@ the XOR-out on; it is applied whole, so a wider value shows in a CRC-16.
 --modbus and --ccitt set what the main window's two preset buttons set;
 --preset takes any name or alias that --list-presets shows, in any case.
 
-Exit status: 0 done, 1 --find found nothing, 2 usage or input error.)";
+--solve prints every parameter set that gives the CRCs of all samples, one a
+line, in the main window's terms, and the catalogue name where there is one:
+  --sample DATA:CRC       DATA as hexadecimal byte tokens, as --hex takes them;
+  --sample-text TEXT:CRC  the bytes of TEXT;
+  --samples FILE          one DATA:CRC a line (- is standard input).
+CRC is the result as the main window shows it: 4 digits for a CRC-16 (more
+with a wider XOR value), 8 for a CRC-32; DATA is at most 4096 bytes.
+Without --crc16 or --crc32, each width the digits fit is solved. True CRCs
+(表逆序 and 算法逆序 alike) are solved by algebra; CRC-16 with the two set
+differently by trying all 65,536 polynomials; CRC-32 with the two set
+differently is not searched. Each line shows the polynomial in its normal
+form: the bit-reversed polynomial with 多项式逆序 toggled is the same set and
+is not listed again. Samples of one length fix 初始值 and 异或值 only
+together (shown with the smallest 异或值); samples of two lengths or more
+separate them as far as any data can.
+
+Exit status: 0 done (--solve: a set fits), 1 --find found nothing or no set
+fits --solve's samples, 2 usage or input error, or too few samples to solve.)";
 
 // The help names each option's value but not the options it excludes: those
 // lists would bury the descriptions, and the parser names them when they clash.
@@ -88,21 +105,24 @@ private:
     void AddPresets();
     void AddInputs();
     void AddOutputs();
+    void AddSolve();
     void AddRules();
     CliAction Action() const;
     CrcParams Params(CliAction action) const;
     CrcParams TypedParams(CliAction action) const;
     std::vector<CliInput> Inputs() const;
     CrcLayout Layout() const;
+    std::vector<CliSample> Samples() const;
 
     CLI::App app_;
     std::string init_, poly_, xorout_, preset_, hex_, text_, bytes_, find_;
-    std::vector<std::string> files_;
+    std::vector<std::string> files_, samples_, sample_texts_, sample_files_;
     CLI::Option *crc16_, *crc32_, *init_opt_, *poly_opt_, *xorout_opt_;
     CLI::Option *reverse_poly_, *table_msb_first_, *update_msb_first_;
     CLI::Option *modbus_, *ccitt_, *preset_opt_, *list_presets_;
     CLI::Option *hex_opt_, *text_opt_, *files_opt_;
     CLI::Option *bytes_opt_, *all_, *find_opt_, *table_;
+    CLI::Option *solve_, *sample_opt_, *sample_text_opt_, *sample_files_opt_;
 };
 
 CommandLine::CommandLine() : app_(kDescription, "quenfold-crc") {
@@ -121,6 +141,7 @@ CommandLine::CommandLine() : app_(kDescription, "quenfold-crc") {
     AddPresets();
     AddInputs();
     AddOutputs();
+    AddSolve();
     AddRules();
 }
 
@@ -173,6 +194,22 @@ void CommandLine::AddOutputs() {
     table_ = Flag(app_, "--table", "The CRC-16 table, as the table window shows it", group);
 }
 
+void CommandLine::AddSolve() {
+    const std::string group = "Solving (which CRC gives a device's CRCs)";
+    solve_ = Flag(app_, "--solve", "Find the parameter sets behind the samples", group);
+    const auto sample = [&](const std::string& name, std::vector<std::string>& values,
+                            const std::string& description, const std::string& type) {
+        return app_.add_option(name, values, description)
+            ->type_name(type)
+            ->allow_extra_args(false)
+            ->group(group)
+            ->needs(solve_);
+    };
+    sample_opt_ = sample("--sample", samples_, "Hexadecimal data and its CRC", "DATA:CRC");
+    sample_text_opt_ = sample("--sample-text", sample_texts_, "Text data and its CRC", "TEXT:CRC");
+    sample_files_opt_ = sample("--samples", sample_files_, "One DATA:CRC a line", "FILE");
+}
+
 void CommandLine::AddRules() {
     const auto parameters = {crc16_,      crc32_,        init_opt_,        poly_opt_,
                              xorout_opt_, reverse_poly_, table_msb_first_, update_msb_first_};
@@ -189,9 +226,16 @@ void CommandLine::AddRules() {
     Excludes({list_presets_}, parameters);
     Excludes({list_presets_}, presets);
     Excludes({list_presets_}, {hex_opt_, text_opt_, files_opt_, bytes_opt_});
+    Excludes({solve_}, {init_opt_, poly_opt_, xorout_opt_, reverse_poly_, table_msb_first_,
+                        update_msb_first_});
+    Excludes({solve_}, presets);
+    Excludes({solve_},
+             {hex_opt_, text_opt_, files_opt_, bytes_opt_, all_, find_opt_, table_, list_presets_});
 }
 
 CliAction CommandLine::Action() const {
+    if (*solve_)
+        return CliAction::Solve;
     if (*all_)
         return CliAction::All;
     if (*find_opt_)
@@ -256,11 +300,33 @@ CrcLayout CommandLine::Layout() const {
     return bytes_ == "le" ? CrcLayout::LowByteFirst : CrcLayout::HighByteFirst;
 }
 
+// The samples in the order typed, whichever option gave each.
+std::vector<CliSample> CommandLine::Samples() const {
+    const std::pair<const CLI::Option*, CliSample::Kind> kinds[] = {
+        {sample_opt_, CliSample::Kind::Hex},
+        {sample_text_opt_, CliSample::Kind::Text},
+        {sample_files_opt_, CliSample::Kind::File}};
+    std::vector<CliSample> samples;
+    std::size_t taken[std::size(kinds)] = {};
+    for (const CLI::Option* option : app_.parse_order())
+        for (std::size_t k = 0; k < std::size(kinds); ++k)
+            if (option == kinds[k].first)
+                samples.push_back({kinds[k].second, option->results().at(taken[k]++)});
+    if (samples.empty())
+        throw CliError("--solve needs samples: give --sample, --sample-text or --samples");
+    return samples;
+}
+
 CliOptions CommandLine::Resolve() const {
     CliOptions options;
     options.action = Action();
     if (options.action == CliAction::ListPresets)
         return options;
+    if (options.action == CliAction::Solve) {
+        options.samples = Samples();
+        options.solveWidth = *crc32_ ? 32 : *crc16_ ? 16 : 0;
+        return options;
+    }
     if (options.action == CliAction::Checksum || options.action == CliAction::Table)
         options.params = Params(options.action);
     if (options.action == CliAction::Find)
@@ -276,6 +342,8 @@ CliOptions CommandLine::Resolve() const {
 } // namespace
 
 std::string CliInput::Name() const {
+    if (!label.empty())
+        return label;
     switch (kind) {
     case Kind::Hex:
         return "--hex";

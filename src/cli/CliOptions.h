@@ -16,7 +16,7 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-enum class CliAction { Checksum, All, Find, Table, ListPresets };
+enum class CliAction { Checksum, All, Find, Table, ListPresets, Solve };
 
 // How a CRC is written: digits, or its bytes in transmission order.
 enum class CrcLayout { Digits, LowByteFirst, HighByteFirst };
@@ -24,9 +24,17 @@ enum class CrcLayout { Digits, LowByteFirst, HighByteFirst };
 struct CliInput {
     enum class Kind { File, Stdin, Hex, Text };
     Kind kind;
-    std::string value; // the path, or the data of --hex and --text
+    std::string value;      // the path, or the data of --hex and --text
+    std::string label = {}; // what Name() gives instead, when set
     // How messages and multi-file output name the input.
     std::string Name() const;
+};
+
+// One --sample (hex data), --sample-text or --samples (a file) of --solve: DATA:CRC, or the path.
+struct CliSample {
+    enum class Kind { Hex, Text, File };
+    Kind kind;
+    std::string value;
 };
 
 struct CliOptions {
@@ -35,6 +43,8 @@ struct CliOptions {
     CrcLayout layout = CrcLayout::Digits;
     std::uint32_t findValue = 0;
     std::vector<CliInput> inputs;
+    std::vector<CliSample> samples; // for Solve, in the order given
+    int solveWidth = 0;             // for Solve: 16, 32, or 0 for whichever the CRCs' digits fit
 };
 
 // The end of a run decided by the command line alone: --help, --version, or

@@ -57,7 +57,7 @@ std::string TokenAt(std::string_view text, std::size_t index) {
 }
 
 // A bad token voids what the sink got: the caller drops it with the input.
-void ReadHex(std::string_view text, const BlockSink& sink) {
+void ReadHex(std::string_view text, const std::string& name, const BlockSink& sink) {
     std::vector<std::uint8_t> block(kInputBlockSize);
     HexByteReader reader(text);
     std::size_t n;
@@ -66,7 +66,7 @@ void ReadHex(std::string_view text, const BlockSink& sink) {
         sink(std::span(block).first(n));
     } while (n == block.size());
     if (const auto index = reader.FailedIndex())
-        throw CliError(std::string("--hex: ") + kBadHex + TokenAt(text, *index));
+        throw CliError(name + ": " + kBadHex + TokenAt(text, *index));
 }
 
 } // namespace
@@ -83,7 +83,7 @@ void ReadInput(const CliInput& input, const BlockSink& sink) {
         ReadDescriptor(STDIN_FILENO, input.Name(), sink);
         break;
     case Kind::Hex:
-        ReadHex(input.value, sink);
+        ReadHex(input.value, input.Name(), sink);
         break;
     case Kind::Text:
         sink({reinterpret_cast<const std::uint8_t*>(input.value.data()), input.value.size()});

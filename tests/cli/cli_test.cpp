@@ -215,6 +215,26 @@ TEST(QuenfoldCrc, ReportsBadInputOnStandardErrorWithStatus2) {
         {{"--modbus", missing, good},
          missing + ": No such file or directory",
          Cli({"--modbus", "--text", "123"}).out.substr(0, 4) + "  " + good + "\n"},
+        {{"--solve", "--sample", "01 0G:1234", "--sample", "01:1"},
+         "--sample 1: 存在无效16进制！ token 2 '0G'"},
+        {{"--solve", "--sample", "01:1", "--sample", " :1"},
+         "--sample 2: 存在无效16进制！ no tokens"},
+        {{"--solve", "--sample", "01:1", "--sample-text", ":1"}, "--sample-text 2: 文本不能为空！"},
+        {{"--solve", "--sample", "01:1", "--sample-text", "0102"},
+         "--sample-text 2: no ':' between the data and the CRC"},
+        {{"--solve", "--sample", "01:12345", "--samples", missing},
+         missing + ": No such file or directory"},
+        {{"--solve", "--sample", "01:1G"}, "--sample 1: the CRC '1G' is not hexadecimal"},
+        {{"--solve", "--sample-text", std::string(4097, 'a') + ":1"},
+         "--sample-text 1: 4097 bytes; --solve takes samples of at most 4096 bytes"},
+        {{"--solve", "--sample", "01:1"}, "--solve needs two samples or more"},
+        {{"--solve", "--sample", "01:1234", "--sample", "01 02:00001234"},
+         "the CRCs are written neither as a CRC-16 (4 digits, more with a wider XOR value) nor "
+         "as a CRC-32 (8 digits): give --crc16 or --crc32"},
+        // Two lengths and nothing else: every polynomial fits with some init and XOR-out.
+        {{"--solve", "--sample", "01:1234", "--sample", "01 02:5678"},
+         "these samples leave the polynomial open: give two samples of one length, or three "
+         "samples, or more"},
     };
     for (const auto& c : cases) {
         const Outcome outcome = Cli(c.args);
@@ -228,12 +248,81 @@ TEST(QuenfoldCrc, ReportsBadInputOnStandardErrorWithStatus2) {
                                                {"--bytes", "xx"},
                                                {"--crc16", "--crc32"},
                                                {"--hex", "01", "--text", "1"},
+                                               {"--sample", "01:1"},
+                                               {"--solve", "--modbus", "--sample", "01:1"},
+                                               {"--solve"},
                                                {"--bogus"}}) {
         const Outcome outcome = Cli(args);
         EXPECT_EQ(outcome.status, 2) << args.front();
         EXPECT_EQ(outcome.err.rfind("quenfold-crc: ", 0), 0u) << outcome.err;
         EXPECT_EQ(outcome.out, "");
     }
+}
+
+std::string ModbusSample(const std::string& hex) {
+    return hex + ":" + Cli({"--modbus", "--hex", hex}).out.substr(0, 4);
+}
+
+// Modbus frames of three lengths: the Modbus CRC among the sets that fit, as
+// the main window and the catalogue name it, and with a fourth frame it alone.
+TEST(QuenfoldCrc, SolvesModbusFromItsFrames) {
+    const std::string modbus = "算法：CRC-16 初始值：FFFF 多项式：8005 异或值：0000 [ ]异或输出 "
+                               "[x]多项式逆序 [ ]表逆序 [ ]算法逆序  CRC-16/MODBUS\n";
+    const std::vector<std::string> three = {
+        "--solve",
+        "--sample",
+        ModbusSample("01 03 00 00 00 0A"),
+        "--sample",
+        ModbusSample("01 06 00 01 00 03"),
+        "--sample",
+        ModbusSample("01 03 14 00 01 00 02 00 03 00 04 00 05 00 06 00 07 00 08 00 09 00 0A")};
+    const Outcome some = Cli(three);
+    EXPECT_EQ(some.status, 0);
+    EXPECT_EQ(some.out.substr(0, modbus.size()), modbus);
+    EXPECT_NE(some.out.find("Not unique: 3 parameter sets fit all 3 samples."), std::string::npos);
+
+    auto four = three;
+    four.insert(four.end(), {"--sample", ModbusSample("01 10 00 01 00 02 04 00 0A 01 02")});
+    const Outcome one = Cli(four);
+    EXPECT_EQ(one.status, 0);
+    EXPECT_EQ(one.out.substr(0, modbus.size()), modbus);
+    EXPECT_NE(one.out.find("\nUnique: one parameter set fits all 4 samples; all 4 samples were "
+                           "needed.\n"),
+              std::string::npos)
+        << one.out;
+}
+
+// Samples as hexadecimal, as text and from a file give one answer; the CRC's
+// digits choose the width unless one is asked for; none fitting is status 1.
+TEST(QuenfoldCrc, SolvesSamplesFromEverySource) {
+    const TempDir dir;
+    const std::vector<std::string> texts = {"123456789", "hello", "abcdefgh12", "xyz"};
+    std::string file;
+    std::vector<std::string> asHex = {"--solve"}, asText = {"--solve"};
+    for (const std::string& text : texts) {
+        const std::string crc =
+            Cli({"--preset", "CRC-32/ISO-HDLC", "--text", text}).out.substr(0, 8);
+        std::string hex;
+        for (const char c : text)
+            hex += Hex(static_cast<std::uint8_t>(c), "%02x ");
+        asHex.insert(asHex.end(), {"--sample", hex + ":" + crc});
+        asText.insert(asText.end(), {"--sample-text", text + ":" + crc});
+        file += "\r\n" + hex + ":" + crc + "\r\n";
+    }
+    const std::string path = dir.Write("samples.txt", {file.begin(), file.end()});
+    const Outcome solved = Cli(asHex);
+    EXPECT_EQ(solved.status, 0);
+    EXPECT_EQ(solved.out.substr(0, solved.out.find('\n')),
+              "算法：CRC-32 初始值：FFFFFFFF 多项式：04C11DB7 异或值：FFFFFFFF [x]异或输出 "
+              "[x]多项式逆序 [ ]表逆序 [ ]算法逆序  CRC-32/ISO-HDLC");
+    EXPECT_EQ(Cli(asText).out, solved.out);
+    EXPECT_EQ(Cli({"--solve", "--samples", path}).out, solved.out);
+    EXPECT_EQ(Cli({"--solve", "--crc32", "--samples", path}).out, solved.out);
+
+    const Outcome none = Cli({"--solve", "--crc16", "--samples", path});
+    EXPECT_EQ(none.status, 1);
+    EXPECT_EQ(none.out, "No parameter set fits all 4 samples. The first 2 already rule out "
+                        "every set.\n");
 }
 
 } // namespace

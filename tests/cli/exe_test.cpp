@@ -42,6 +42,11 @@ TEST(QuenfoldCrcExecutable, ReadsStandardInputAndNamesEachFileWhenThereAreSevera
               "4B37  -\nFFFF  /dev/null\n");
     EXPECT_EQ(Shell("printf '\\001\\003\\000\\000\\000\\012' | $Q --find CDC5").out,
               "CRC-16/MODBUS\n");
+    const Outcome solved = Shell("printf '01 03 00 00 00 0A:CDC5\\r\\n01 06 00 01 00 03:0B98\\r\\n"
+                                 "01 03 04 00 01 00 02:322A\\n\\n01 10 00 01 00 02 04 00 0A 01 "
+                                 "02:3092' | $Q --solve --samples -");
+    EXPECT_EQ(solved.status, 0);
+    EXPECT_NE(solved.out.find("  CRC-16/MODBUS\n"), std::string::npos) << solved.out;
 }
 
 TEST(QuenfoldCrcExecutable, ExitStatusAndMessages) {

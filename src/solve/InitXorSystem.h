@@ -1,0 +1,62 @@
+// The initial value and XOR-out that make a CRC reproduce a set of samples.
+//
+// Whatever the polynomial and bit orders, the register after n bytes is
+// affine in its start: A^n init ^ R(data), where A is the step over one zero
+// byte and R(data) the register after data from zero. A sample with result
+// c therefore gives `width` linear equations A^n init ^ xor = c ^ R(data)
+// in the 2 * width unknown bits of init and xor (bits 0 to width-1 of an
+// unknown vector are init, the bits above are xor). This solves them
+// incrementally, sample by sample.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <utility>
+#include <vector>
+
+// The (init, xor) pairs that fit: an affine space, kept as the representative
+// with the smallest xor (then the smallest init) and a basis of the
+// differences, echelonised by their highest bit.
+class InitXorFamily {
+public:
+    InitXorFamily(int width, std::uint64_t representative, std::vector<std::uint64_t> basis);
+
+    int Bits() const { return static_cast<int>(basis_.size()); } // log2 of the pairs
+    bool Contains(std::uint32_t init, std::uint32_t xorOut) const;
+    // Pair number index (below 2^Bits()) as (init, the low `width` bits of xor);
+    // pair 0 is the representative.
+    std::pair<std::uint32_t, std::uint32_t> Member(std::uint64_t index) const;
+
+private:
+    std::uint64_t Reduced(std::uint64_t v) const;
+
+    int width_;
+    std::uint64_t representative_;
+    std::vector<std::uint64_t> basis_;
+};
+
+class InitXorSystem {
+public:
+    explicit InitXorSystem(int width);
+
+    // Adds one sample: columns[k] is A^n applied to bit k alone, residue is
+    // c ^ R(data). Returns false, and keeps nothing of it, when the sample
+    // contradicts those before.
+    bool Add(std::span<const std::uint32_t> columns, std::uint32_t residue);
+    int Rank() const { return rank_; }
+    InitXorFamily Family() const;
+
+private:
+    struct Row {
+        std::uint64_t coefficients = 0;
+        bool value = false;
+    };
+
+    int width_;
+    int rank_ = 0;
+    std::array<Row, 64> pivots_{}; // by the highest bit of their coefficients
+};
+
+// The dimension of the kernel of the matrix with these columns.
+int Nullity(std::span<const std::uint32_t> columns);

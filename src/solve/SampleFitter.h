@@ -1,0 +1,51 @@
+// Fits one candidate CRC (polynomial and bit orders) to the samples: finds
+// every initial value and XOR-out that reproduce them, sample by sample in
+// the order given, so that a search also learns how many samples it took.
+#pragma once
+
+#include "CrcEngine.h"
+#include "InitXorSystem.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+// Data, and the CRC as the main window shows it: for a CRC-16, bits above
+// bit 15 can only come from the XOR-out value.
+struct CrcSample {
+    std::vector<std::uint8_t> data;
+    std::uint32_t crc = 0;
+};
+
+struct FitTrace {
+    std::size_t fitted = 0;              // how many samples, from the first, the candidate fits
+    std::vector<int> ranks;              // the rank of the system after each of them
+    std::optional<InitXorFamily> family; // when it fits them all
+};
+
+class SampleFitter {
+public:
+    SampleFitter(std::span<const CrcSample> samples, int width);
+
+    std::size_t Count() const { return samples_.size(); }
+    // The engine path a candidate should take: byte-wise for short samples,
+    // where building the slicing tables would cost more than it saves.
+    CrcPath Path() const;
+    // engine carries the polynomial and bit orders; its init and XOR-out are ignored.
+    FitTrace Fit(const CrcEngine& engine) const;
+
+    // Of the freedom Fit finds in init and xor, the dimension no message as
+    // long as the shortest sample or longer can resolve: the pairs d, A^m d
+    // with A^(m+1) d = A^m d, m that length, give equal results for every
+    // length from m on. (d with A d = d are among them, for any m.)
+    int IndistinguishableBits(const CrcEngine& engine) const;
+
+private:
+    std::span<const CrcSample> samples_;
+    int width_;
+    // Where the zero runs stop: each length less 0 to width / 8 - 1 bytes, ascending.
+    std::vector<std::size_t> stops_;
+    std::vector<std::uint8_t> zeros_;
+};
