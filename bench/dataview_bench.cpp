@@ -6,6 +6,7 @@
 // time the window is frozen (the handler and the paint after it) and the peak
 // of extra resident memory per byte of the file.
 #include "MainForm.h"
+#include "MemoEdit.h"
 #include "datafile.h"
 #include "dialogs.h"
 #include "hexview.h"
@@ -15,7 +16,6 @@
 #include "randombytes.h"
 
 #include <QCheckBox>
-#include <QPlainTextEdit>
 
 #include <benchmark/benchmark.h>
 
@@ -117,7 +117,7 @@ public:
         form_->show();
         QApplication::processEvents();
     }
-    QPlainTextEdit* Memo() const { return form_->findChild<QPlainTextEdit*>("Memo1"); }
+    MemoEdit* Memo() const { return form_->findChild<MemoEdit*>("Memo1"); }
     QCheckBox* HexBox() const { return form_->findChild<QCheckBox*>("CheckBoxHex"); }
     TForm1& Form() const { return *form_; }
     // The memo's text and the box's state without running the box's handler.

@@ -94,7 +94,7 @@ void TForm1::ConnectHandlers() {
     connect(ui->CheckBoxHex, &QCheckBox::toggled, this, Guarded(this, &TForm1::CheckBoxHexClick));
     connect(ui->EditEnpoly, &TcxMaskEdit::OnFocusChanged, this,
             Guarded(this, &TForm1::EditEnpolyFocusChanged));
-    connect(ui->Memo1->document(), &QTextDocument::contentsChange, this,
+    connect(ui->Memo1, &MemoEdit::contentsChange, this,
             Guarded(this, &TForm1::Memo1ContentsChange));
 }
 

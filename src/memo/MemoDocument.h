@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,10 +37,14 @@ public:
     // Replaces the whole text and forgets the history.
     void Reset(std::string_view bytes);
 
+    // applied(change, removedBytes), if given, runs after each change is made.
+    using Observer = std::function<void(const TextChange&, std::string_view)>;
+
     // Replaces removed bytes at offset with inserted. continueStep adds the
     // edit to the step of the previous one, for commands of several edits.
     TextChange Edit(Command command, std::uint64_t offset, std::uint64_t removed,
-                    std::string_view inserted, bool continueStep = false);
+                    std::string_view inserted, bool continueStep = false,
+                    const Observer& applied = {});
 
     // Undoing or redoing a step: its changes in the order they were made, and
     // where the cursor goes (the end of what the last change put back).
@@ -47,8 +52,8 @@ public:
         std::vector<TextChange> changes;
         std::uint64_t cursor = 0;
     };
-    Replay Undo();
-    Replay Redo();
+    Replay Undo(const Observer& applied = {});
+    Replay Redo(const Observer& applied = {});
     bool CanUndo() const { return done_ > 0; }
     bool CanRedo() const { return done_ < steps_.size(); }
 

@@ -3,9 +3,10 @@
 #include "cxMaskEdit.h"
 #include "memotext.h"
 
+#include "MemoEdit.h"
 #include <QCheckBox>
 #include <QComboBox>
-#include <QPlainTextEdit>
+
 #include <QPushButton>
 #include <QTest>
 
@@ -48,7 +49,7 @@ public:
         QTest::mouseClick(p.Find<QPushButton>("BtnCaculate"), Qt::LeftButton);
         return Result()->text();
     }
-    QPlainTextEdit* Memo() const { return p.Find<QPlainTextEdit>("Memo1"); }
+    MemoEdit* Memo() const { return p.Find<MemoEdit>("Memo1"); }
     QLineEdit* Result() const { return p.Find<QLineEdit>("EditValue"); }
 
     Program p;
@@ -240,7 +241,7 @@ void CalculateTest::badTokenSelectsItAndEmptiesTheResult() {
     QCOMPARE(box.icon, MsgIcon::Critical);
     QCOMPARE(box.buttons, MsgButtons::Ok);
     QCOMPARE(QApplication::focusWidget(), c.Memo());
-    const QTextCursor cursor = c.Memo()->textCursor();
+    const MemoCursor cursor = c.Memo()->textCursor();
     QCOMPARE(cursor.selectionStart(), cursorStart);
     QCOMPARE(cursor.selectedText(), selected);
 }

@@ -3,10 +3,11 @@
 #include "hextokens.h"
 #include "memotext.h"
 
+#include "MemoEdit.h"
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
-#include <QPlainTextEdit>
+
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -41,7 +42,7 @@ public:
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
     }
 
-    QPlainTextEdit* Memo() const { return p.Find<QPlainTextEdit>("Memo1"); }
+    MemoEdit* Memo() const { return p.Find<MemoEdit>("Memo1"); }
     QByteArray Text() const {
         const std::string text = MemoText(*Memo());
         return QByteArray(text.data(), static_cast<qsizetype>(text.size()));

@@ -1,3 +1,4 @@
+#include "MemoEdit.h"
 #include "Program.h"
 #include "cxMaskEdit.h"
 
@@ -54,7 +55,7 @@ void MainFormTest::defaults() {
         QVERIFY2(!p.Find<QCheckBox>(name)->isChecked(), name);
     for (const char* name : {"CheckBoxRevPloy", "CheckBoxHex"})
         QVERIFY2(p.Find<QCheckBox>(name)->isChecked(), name);
-    QVERIFY(p.Find<QPlainTextEdit>("Memo1")->document()->isEmpty());
+    QVERIFY(p.Find<MemoEdit>("Memo1")->isEmpty());
     auto* result = p.Find<QLineEdit>("EditValue");
     QVERIFY(result->text().isEmpty());
     QVERIFY(result->isReadOnly());
@@ -66,7 +67,7 @@ void MainFormTest::defaults() {
     QVERIFY(p.Find<QLabel>("Label4")->font().bold());
     QCOMPARE(p.Find<QLabel>("Label4")->palette().color(QPalette::WindowText), QColor(Qt::red));
     QCOMPARE(result->font().pixelSize(), 13);
-    QCOMPARE(p.Find<QPlainTextEdit>("Memo1")->font().pixelSize(), 12);
+    QCOMPARE(p.Find<MemoEdit>("Memo1")->font().pixelSize(), 12);
     QCOMPARE(p.form1->font().pixelSize(), 11);
 }
 

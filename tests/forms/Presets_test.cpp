@@ -1,3 +1,4 @@
+#include "MemoEdit.h"
 #include "Program.h"
 #include "cxMaskEdit.h"
 #include "memotext.h"
@@ -81,7 +82,7 @@ void PresetsTest::presetsSetEveryParameter() {
     p.Find<QCheckBox>("CheckBoxRevPloy")->setChecked(!revPoly);
     p.Find<QCheckBox>("CheckBoxRevTable")->setChecked(!revTable);
     p.Find<QCheckBox>("CheckBoxRev")->setChecked(!rev);
-    p.Find<QPlainTextEdit>("Memo1")->setPlainText(QStringLiteral("zz"));
+    p.Find<MemoEdit>("Memo1")->setPlainText(QStringLiteral("zz"));
     QWidget* focused = QApplication::focusWidget();
 
     p.form1->findChild<QPushButton*>(button)->click();
@@ -96,7 +97,7 @@ void PresetsTest::presetsSetEveryParameter() {
     QCOMPARE(Checked(p, "CheckBoxRev"), rev);
     QCOMPARE(Text(p, "cxMaskEdit1"), reversed);
     QVERIFY(Checked(p, "CheckBoxHex"));
-    QCOMPARE(p.Find<QPlainTextEdit>("Memo1")->toPlainText(), QStringLiteral("zz"));
+    QCOMPARE(p.Find<MemoEdit>("Memo1")->toPlainText(), QStringLiteral("zz"));
     QCOMPARE(QApplication::focusWidget(), focused);
     QVERIFY(p.dialogs.messages.empty());
 }
@@ -115,7 +116,7 @@ void PresetsTest::presetsThenCalculate() {
     QFETCH(QString, result);
     Program p;
     p.form1->show();
-    p.Find<QPlainTextEdit>("Memo1")->setPlainText(QStringLiteral("31 32 33 34 35 36 37 38 39"));
+    p.Find<MemoEdit>("Memo1")->setPlainText(QStringLiteral("31 32 33 34 35 36 37 38 39"));
     p.form1->findChild<QPushButton*>(button)->click();
     Click(p, "BtnCaculate");
     QCOMPARE(p.Find<QLineEdit>("EditValue")->text(), result);

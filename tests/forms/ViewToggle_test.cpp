@@ -3,8 +3,9 @@
 #include "QuietFontWarnings.h"
 #include "memotext.h"
 
+#include "MemoEdit.h"
 #include <QCheckBox>
-#include <QPlainTextEdit>
+
 #include <QRandomGenerator>
 #include <QTest>
 #include <QTextCursor>
@@ -23,7 +24,7 @@ class Toggler {
 public:
     Toggler() { QVERIFY(p.ShowActive()); }
 
-    QPlainTextEdit* Memo() const { return p.Find<QPlainTextEdit>("Memo1"); }
+    MemoEdit* Memo() const { return p.Find<MemoEdit>("Memo1"); }
     QCheckBox* Box() const { return p.Find<QCheckBox>("CheckBoxHex"); }
     QByteArray Text() const { return Bytes(MemoText(*Memo())); }
     void SetText(const QByteArray& bytes) { SetMemoText(*Memo(), View(bytes)); }
@@ -32,13 +33,13 @@ public:
         return Text();
     }
     void TypeAt(int position, const QString& keys) {
-        QTextCursor cursor = Memo()->textCursor();
+        MemoCursor cursor = Memo()->textCursor();
         cursor.setPosition(position);
         Memo()->setTextCursor(cursor);
         QTest::keyClicks(Memo(), keys);
     }
     void KeyAt(int position, Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
-        QTextCursor cursor = Memo()->textCursor();
+        MemoCursor cursor = Memo()->textCursor();
         cursor.setPosition(position);
         Memo()->setTextCursor(cursor);
         QTest::keyClick(Memo(), key, modifiers);

@@ -1,0 +1,44 @@
+// The memo layer's functions for a MemoEdit, straight on its bytes.
+#include "MemoCodec.h"
+#include "MemoEdit.h"
+#include "memotext.h"
+
+#include <algorithm>
+#include <limits>
+#include <stdexcept>
+
+std::string MemoText(const MemoEdit& memo) {
+    return memo.Text().Text();
+}
+
+void SetMemoText(MemoEdit& memo, std::string_view text) {
+    text = memocodec::BeforeNull(text);
+    if (text.size() > kMemoCapacity)
+        throw std::runtime_error("Text exceeds memo capacity");
+    const std::optional<std::string> normal = memocodec::ToMemoForm(text);
+    memo.SetText(normal ? std::string_view(*normal) : text);
+}
+
+void SelectMemoText(MemoEdit& memo, qsizetype start, qsizetype length) {
+    qsizetype end = 0;
+    if (__builtin_add_overflow(start, length, &end))
+        end = length > 0 ? std::numeric_limits<qsizetype>::max() : 0;
+    const auto offset = [&memo](qsizetype position) {
+        return memo.Text().OffsetOfTextPosition(
+            static_cast<std::uint64_t>(std::max<qsizetype>(0, position)));
+    };
+    memo.SelectBytes(offset(start), offset(end));
+    memo.EnsureVisible(memo.CursorOffset());
+}
+
+std::vector<std::size_t> MemoOffsetsOfPositions(const MemoEdit& memo,
+                                                std::span<const std::int32_t> positions) {
+    std::vector<std::uint64_t> units;
+    units.reserve(positions.size());
+    for (const std::int32_t position : positions) {
+        if (position >= 1)
+            units.push_back(static_cast<std::uint64_t>(position) - 1);
+    }
+    const std::vector<std::uint64_t> offsets = memo.Text().OffsetsOfUnits(units);
+    return {offsets.begin(), offsets.end()};
+}
