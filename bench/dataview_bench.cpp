@@ -1,21 +1,21 @@
 // The binary import of a 16 MiB file and the conversion of its bytes between
 // the two views: the datatext functions alone, and the main window's commands
-// with the memo.
+// with the memo; then editing, scrolling and calculating over that data.
 //
 // Throughput is counted in bytes of the file's data. The commands report the
-// time the window is frozen (the handler and the paint after it) and the peak
-// of extra resident memory per byte of the file.
-#include "MainForm.h"
-#include "MemoEdit.h"
+// time the window is frozen (the handler and the paint after it), the peak
+// of extra resident memory per byte of the file, and the resident memory
+// they keep per byte of the memo's text. The edits and scrolls report the
+// time from the key or scroll to the repainted memo.
 #include "datafile.h"
-#include "dialogs.h"
 #include "hexview.h"
-#include "memotext.h"
-#include "offscreen.h"
+#include "mainwindow.h"
 #include "peakmeter.h"
 #include "randombytes.h"
 
-#include <QCheckBox>
+#include <QClipboard>
+#include <QScrollBar>
+#include <QTest>
 
 #include <benchmark/benchmark.h>
 
@@ -24,29 +24,13 @@
 #include <cstdio>
 #include <fstream>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
 namespace {
 
 constexpr std::size_t kDataSize = std::size_t{16} << 20;
-
-// Answers every open dialog with the one file; shows nothing.
-class FileDialogs final : public Dialogs {
-public:
-    explicit FileDialogs(QString path) : path_(std::move(path)) {}
-    MsgResult MessageBox(QWidget*, const QString&, const QString&, MsgButtons, MsgIcon) override {
-        return MsgResult::Ok;
-    }
-    std::optional<QString> OpenFile(QWidget*, const QString&) override { return path_; }
-    std::optional<QString> SaveFile(QWidget*, const QString&, const QString&) override {
-        return std::nullopt;
-    }
-    void ShellExecute(QWidget*, const QString&, const QString&, ShowCommand) override {}
-
-private:
-    QString path_;
-};
 
 // Created on first use; the file goes when the program ends.
 struct Environment {
@@ -108,34 +92,12 @@ void BM_ReadBinaryFileAsHexLines(benchmark::State& state) {
     state.SetBytesProcessed(std::int64_t(state.iterations()) * std::int64_t(kDataSize));
 }
 
-// The main window, shown, with its memo set up for each run outside the timing.
-class Window {
-public:
-    Window() : dialogs_(QString::fromStdString(Env().path)) {
-        StartOffscreenApplication();
-        form_ = std::make_unique<TForm1>(dialogs_);
-        form_->show();
-        QApplication::processEvents();
-    }
-    MemoEdit* Memo() const { return form_->findChild<MemoEdit*>("Memo1"); }
-    QCheckBox* HexBox() const { return form_->findChild<QCheckBox*>("CheckBoxHex"); }
-    TForm1& Form() const { return *form_; }
-    // The memo's text and the box's state without running the box's handler.
-    void Prepare(const std::string& text, bool hex) {
-        const QSignalBlocker block(HexBox());
-        HexBox()->setChecked(hex);
-        SetMemoText(*Memo(), text);
-        QApplication::processEvents();
-    }
-
-private:
-    FileDialogs dialogs_;
-    std::unique_ptr<TForm1> form_;
-};
-
+// fromEmpty: the memo is empty before the command, so that what it keeps is
+// the memory the memo takes for its text.
 template <class Prepare, class Command>
-void MeasureCommand(benchmark::State& state, Prepare prepare, Command command) {
-    Window window;
+void MeasureCommand(benchmark::State& state, Prepare prepare, Command command,
+                    bool fromEmpty = false) {
+    Window window(Env().path);
     PeakMeter meter;
     for (auto _ : state) {
         state.PauseTiming();
@@ -149,13 +111,16 @@ void MeasureCommand(benchmark::State& state, Prepare prepare, Command command) {
         state.ResumeTiming();
     }
     meter.Report(state, kDataSize, "peak_per_file_byte");
+    if (fromEmpty)
+        state.counters["kept_per_text_byte"] =
+            meter.Kept() / static_cast<double>(window.Memo()->Text().Size());
     state.SetBytesProcessed(std::int64_t(state.iterations()) * std::int64_t(kDataSize));
 }
 
 void BM_ImportCommand(benchmark::State& state) {
     MeasureCommand(
-        state, [](Window& w) { w.Prepare({}, true); },
-        [](Window& w) { w.Form().BtnImportClick(); });
+        state, [](Window& w) { w.Prepare({}, true); }, [](Window& w) { w.Form().BtnImportClick(); },
+        true);
 }
 
 void BM_ToTextViewCommand(benchmark::State& state) {
@@ -171,6 +136,126 @@ void BM_ToHexViewCommand(benchmark::State& state) {
         [](Window& w) { w.HexBox()->click(); });
 }
 
+// The memo with the 16 MiB in the hexadecimal view, either as the import
+// writes it (lines) or as the toggle writes it (all on one line), the caret
+// in the middle and the rows around it settled, as a user finds it.
+enum class Layout { Lines, OneLine };
+
+void PrepareMemo(Window& w, Layout layout, bool settled = true) {
+    w.Prepare(layout == Layout::Lines ? ReadBinaryFileAsHexLines(Env().path, kMemoCapacity)
+                                      : Env().hexView,
+              true);
+    MemoEdit* memo = w.Memo();
+    const std::uint64_t middle = memo->Text().CharStart(memo->Text().Size() / 2);
+    memo->SelectBytes(middle, middle);
+    memo->EnsureVisible(middle);
+    while (settled && !memo->Wrap().Settle(std::uint64_t{64} << 20)) {
+    }
+    QApplication::processEvents();
+}
+
+// An action on the memo and the repaint it asks for, timed together.
+template <class Setup, class Action>
+void MeasureMemo(benchmark::State& state, Layout layout, Setup setup, Action action,
+                 bool settled = true) {
+    Window window(Env().path);
+    PrepareMemo(window, layout, settled);
+    MemoEdit* memo = window.Memo();
+    for (auto _ : state) {
+        state.PauseTiming();
+        setup(*memo);
+        state.ResumeTiming();
+        action(window, *memo);
+        memo->viewport()->repaint();
+    }
+}
+
+void NoSetup(MemoEdit&) {}
+
+void BM_Keystroke(benchmark::State& state, Layout layout) {
+    MeasureMemo(state, layout, NoSetup,
+                [](Window&, MemoEdit& memo) { QTest::keyClick(&memo, Qt::Key_A); });
+}
+
+void BM_PasteShortLine(benchmark::State& state, Layout layout) {
+    QGuiApplication::clipboard()->setText(QStringLiteral("41 42 43 44\n"));
+    MeasureMemo(state, layout, NoSetup, [](Window&, MemoEdit& memo) {
+        QTest::keyClick(&memo, Qt::Key_V, Qt::ControlModifier);
+    });
+}
+
+void BM_Undo(benchmark::State& state, Layout layout) {
+    MeasureMemo(
+        state, layout, [](MemoEdit& memo) { QTest::keyClick(&memo, Qt::Key_A); },
+        [](Window&, MemoEdit& memo) { QTest::keyClick(&memo, Qt::Key_Z, Qt::ControlModifier); });
+}
+
+void BM_ScrollStep(benchmark::State& state, Layout layout) {
+    MeasureMemo(state, layout, NoSetup, [](Window&, MemoEdit& memo) {
+        memo.verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    });
+}
+
+// A frame of dragging the scroll bar's slider: anywhere in the text.
+void BM_ScrollDrag(benchmark::State& state, Layout layout) {
+    std::mt19937 rng(3);
+    MeasureMemo(state, layout, NoSetup, [&rng](Window&, MemoEdit& memo) {
+        QScrollBar* bar = memo.verticalScrollBar();
+        bar->setSliderPosition(static_cast<int>(rng() % static_cast<unsigned>(bar->maximum() + 1)));
+    });
+}
+
+// The same before the rows have been measured: the first frames after the
+// toggle wrote the line, or after the memo changed width.
+void BM_ScrollDragUnsettled(benchmark::State& state, Layout layout) {
+    std::mt19937 rng(3);
+    MeasureMemo(
+        state, layout, NoSetup,
+        [&rng](Window&, MemoEdit& memo) {
+            QScrollBar* bar = memo.verticalScrollBar();
+            bar->setSliderPosition(
+                static_cast<int>(rng() % static_cast<unsigned>(bar->maximum() + 1)));
+        },
+        false);
+}
+
+void BM_Clear(benchmark::State& state, Layout layout) {
+    MeasureMemo(
+        state, layout,
+        [](MemoEdit& memo) {
+            if (memo.isEmpty())
+                SetMemoText(memo, Env().hexView);
+        },
+        [](Window& w, MemoEdit&) { w.Form().BtnClearClick(); });
+}
+
+void BM_Calculate(benchmark::State& state, Layout layout) {
+    MeasureMemo(state, layout, NoSetup, [](Window& w, MemoEdit&) { w.Form().BtnCaculateClick(); });
+    state.SetBytesProcessed(std::int64_t(state.iterations()) * std::int64_t(kDataSize));
+}
+
+// The whole hexadecimal view, 48 MiB, pasted from the clipboard into an empty memo.
+void BM_PasteAll(benchmark::State& state) {
+    Window window(Env().path);
+    QGuiApplication::clipboard()->setText(QString::fromLatin1(Env().hexView));
+    MemoEdit* memo = window.Memo();
+    PeakMeter meter;
+    for (auto _ : state) {
+        state.PauseTiming();
+        window.Prepare({}, true);
+        meter.Start();
+        state.ResumeTiming();
+        QTest::keyClick(memo, Qt::Key_V, Qt::ControlModifier);
+        memo->viewport()->repaint();
+        state.PauseTiming();
+        meter.Stop();
+        state.ResumeTiming();
+    }
+    state.counters["kept_per_text_byte"] =
+        meter.Kept() / static_cast<double>(window.Memo()->Text().Size());
+    state.SetBytesProcessed(std::int64_t(state.iterations()) * std::int64_t(Env().hexView.size()));
+}
+
 } // namespace
 
 BENCHMARK(BM_TextToHexView)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -179,3 +264,26 @@ BENCHMARK(BM_ReadBinaryFileAsHexLines)->Unit(benchmark::kMillisecond)->UseRealTi
 BENCHMARK(BM_ImportCommand)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 BENCHMARK(BM_ToTextViewCommand)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 BENCHMARK(BM_ToHexViewCommand)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
+
+// Edits and scrolls, on lines and on one line: each well under a frame.
+#define MEMO_BENCHMARK(name)                                                                       \
+    BENCHMARK_CAPTURE(name, lines, Layout::Lines)->Unit(benchmark::kMillisecond)->UseRealTime();   \
+    BENCHMARK_CAPTURE(name, one_line, Layout::OneLine)->Unit(benchmark::kMillisecond)->UseRealTime()
+MEMO_BENCHMARK(BM_Keystroke);
+MEMO_BENCHMARK(BM_PasteShortLine);
+MEMO_BENCHMARK(BM_Undo);
+MEMO_BENCHMARK(BM_ScrollStep);
+MEMO_BENCHMARK(BM_ScrollDrag);
+BENCHMARK_CAPTURE(BM_ScrollDragUnsettled, one_line, Layout::OneLine)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(20);
+BENCHMARK_CAPTURE(BM_Clear, one_line, Layout::OneLine)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(3);
+BENCHMARK_CAPTURE(BM_Calculate, one_line, Layout::OneLine)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(3);
+BENCHMARK(BM_PasteAll)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);

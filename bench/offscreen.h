@@ -1,4 +1,5 @@
-// A widget application for benchmarks, without a display.
+// A widget application for benchmarks, without a display unless one is
+// asked for (QT_QPA_PLATFORM=xcb, to measure painting on an X server).
 #pragma once
 
 #include <QApplication>
@@ -7,7 +8,8 @@
 inline void StartOffscreenApplication() {
     if (QApplication::instance())
         return;
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     static int argc = 1;
     static char name[] = "bench";
     static char* argv[] = {name, nullptr};

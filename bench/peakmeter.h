@@ -34,7 +34,13 @@ public:
         std::ofstream("/proc/self/clear_refs") << "5";
         base_ = StatusKiB("VmRSS:");
     }
-    void Stop() { peak_ = std::max(peak_, StatusKiB("VmHWM:") - base_); }
+    void Stop() {
+        peak_ = std::max(peak_, StatusKiB("VmHWM:") - base_);
+        malloc_trim(0);
+        resident_ = StatusKiB("VmRSS:") - base_;
+    }
+    // Resident memory the stretch kept, in bytes, at its last Stop().
+    double Kept() const { return static_cast<double>(resident_) * 1024.0; }
     // The peak in MiB, and per byte of what the stretch worked on.
     void Report(benchmark::State& state, std::size_t bytes, const std::string& perByteName) const {
         state.counters["peak_extra_MiB"] = static_cast<double>(peak_) / 1024.0;
@@ -45,4 +51,5 @@ public:
 private:
     long base_ = 0;
     long peak_ = 0;
+    long resident_ = 0;
 };

@@ -1,5 +1,8 @@
 #include "MemoCodec.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace memocodec {
 
 namespace {
@@ -9,12 +12,6 @@ constexpr bool IsHighSurrogate(char32_t u) {
 }
 constexpr bool IsLowSurrogate(char32_t u) {
     return u >= 0xDC00 && u <= 0xDFFF;
-}
-
-// Code points a document takes as structure rather than as text: U+2029,
-// U+FDD0 and U+FDD1 would split a block, U+2028 reads back as a line break.
-constexpr bool IsDocumentStructure(char32_t c) {
-    return c == kLineSeparator || c == kParagraphSeparator || c == 0xFDD0 || c == 0xFDD1;
 }
 
 } // namespace
@@ -56,68 +53,30 @@ int EncodeChar(const char16_t* text, std::size_t size, std::size_t& i, char* out
     return 3;
 }
 
-int Utf8Sequence(const unsigned char* p, const unsigned char* end, char32_t& code) {
-    const unsigned char lead = *p;
-    int length = 0;
-    unsigned char low = 0x80;
-    unsigned char high = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-        code = lead & 0x1Fu;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        code = lead & 0x0Fu;
-        low = lead == 0xE0 ? 0xA0 : 0x80;
-        high = lead == 0xED ? 0x9F : 0xBF;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        code = lead & 0x07u;
-        low = lead == 0xF0 ? 0x90 : 0x80;
-        high = lead == 0xF4 ? 0x8F : 0xBF;
-    } else {
-        return 0;
-    }
-    if (end - p < length || p[1] < low || p[1] > high)
-        return 0;
-    code = code << 6 | (p[1] & 0x3Fu);
-    for (int i = 2; i < length; ++i) {
-        if (!IsContinuation(p[i]))
-            return 0;
-        code = code << 6 | (p[i] & 0x3Fu);
-    }
-    return length;
-}
-
-MemoChar ReadMemoChar(const unsigned char* p, const unsigned char* end) {
-    const unsigned char byte = *p;
-    if (byte < 0x80) {
-        if (byte == '\r' || byte == '\n')
-            return {byte == '\r' && end - p > 1 && p[1] == '\n' ? 2 : 1, 1, U'\n'};
-        return {1, 1, byte};
-    }
-    char32_t code = 0;
-    const int length = Utf8Sequence(p, end, code);
-    if (length == 0 || IsDocumentStructure(code))
-        return {1, 1, static_cast<char32_t>(kEscapeBase + byte)};
-    return {length, code >= 0x10000 ? 2 : 1, code};
-}
-
 std::uint64_t CountMemoUnits(std::string_view bytes) {
-    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
-    const auto* const end = p + bytes.size();
+    const auto* const begin = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto* const end = begin + bytes.size();
     std::uint64_t units = 0;
-    while (p != end) {
-        // Runs of plain ASCII are the common case: one unit per byte, less
-        // the LF of each CR LF.
-        if (*p < 0x80) {
-            units += *p != '\n' || p == reinterpret_cast<const unsigned char*>(bytes.data()) ||
-                     p[-1] != '\r';
-            ++p;
-            continue;
+    for (const unsigned char* p = begin; p != end;) {
+        // A run of ASCII, eight bytes at a time: a unit a byte, less the LF of
+        // each CR LF.
+        const unsigned char* run = p;
+        for (std::uint64_t word = 0; end - run >= 8; run += 8) {
+            std::memcpy(&word, run, 8);
+            if (word & 0x8080808080808080u)
+                break;
         }
-        const MemoChar c = ReadMemoChar(p, end);
+        while (run != end && *run < 0x80)
+            ++run;
+        for (const unsigned char* lf = p; (lf = std::find(lf, run, '\n')) != run; ++lf)
+            units += lf != begin && lf[-1] == '\r' ? 0 : 1;
+        units += static_cast<std::uint64_t>(run - p) -
+                 static_cast<std::uint64_t>(std::count(p, run, '\n'));
+        if (run == end)
+            break;
+        const MemoChar c = ReadMemoChar(run, end);
         units += static_cast<std::uint64_t>(c.units);
-        p += c.bytes;
+        p = run + c.bytes;
     }
     return units;
 }

@@ -30,10 +30,47 @@ constexpr bool IsMemoLineBreak(char32_t u) {
     return u == kParagraphSeparator || u == kLineSeparator;
 }
 
+// Code points a document takes as structure rather than as text: U+2029,
+// U+FDD0 and U+FDD1 would split a block, U+2028 reads back as a line break.
+constexpr bool IsDocumentStructure(char32_t c) {
+    return c == kLineSeparator || c == kParagraphSeparator || c == 0xFDD0 || c == 0xFDD1;
+}
+
 // The length (2 to 4) of the well-formed UTF-8 sequence that starts with the
 // byte at p (0x80 or above) and its code point; 0 if there is none. Overlong
 // forms, surrogates and code points above U+10FFFF are not well formed.
-int Utf8Sequence(const unsigned char* p, const unsigned char* end, char32_t& code);
+// Inline: it runs once per character of text.
+inline int Utf8Sequence(const unsigned char* p, const unsigned char* end, char32_t& code) {
+    const unsigned char lead = *p;
+    int length = 0;
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+        code = lead & 0x1Fu;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        code = lead & 0x0Fu;
+        low = lead == 0xE0 ? 0xA0 : 0x80;
+        high = lead == 0xED ? 0x9F : 0xBF;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        code = lead & 0x07u;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        return 0;
+    }
+    if (end - p < length || p[1] < low || p[1] > high)
+        return 0;
+    code = code << 6 | (p[1] & 0x3Fu);
+    for (int i = 2; i < length; ++i) {
+        if (!IsContinuation(p[i]))
+            return 0;
+        code = code << 6 | (p[i] & 0x3Fu);
+    }
+    return length;
+}
 
 // One character of a memo text as the memo reads it.
 struct MemoChar {
@@ -44,7 +81,19 @@ struct MemoChar {
 
 // The character that starts at p, which must be a character boundary. A lone
 // CR or LF reads as a line break of one byte; the memo holds none.
-MemoChar ReadMemoChar(const unsigned char* p, const unsigned char* end);
+inline MemoChar ReadMemoChar(const unsigned char* p, const unsigned char* end) {
+    const unsigned char byte = *p;
+    if (byte < 0x80) {
+        if (byte == '\r' || byte == '\n')
+            return {byte == '\r' && end - p > 1 && p[1] == '\n' ? 2 : 1, 1, U'\n'};
+        return {1, 1, byte};
+    }
+    char32_t code = 0;
+    const int length = Utf8Sequence(p, end, code);
+    if (length == 0 || IsDocumentStructure(code))
+        return {1, 1, static_cast<char32_t>(kEscapeBase + byte)};
+    return {length, code >= 0x10000 ? 2 : 1, code};
+}
 
 // The UTF-16 units of a memo text, without building them.
 std::uint64_t CountMemoUnits(std::string_view bytes);

@@ -250,11 +250,20 @@ std::uint64_t MemoEdit::RowEndOf(std::uint64_t offset) const {
     return LayoutRow(wrap_->RowContaining(offset)).LastCaret();
 }
 
+// Advances by the character alone, without shaping: asking QFontMetricsF
+// about a string makes it look for fallback fonts, which costs a hundred
+// times more. Ideographs and Hangul syllables share one advance each.
 std::function<std::int32_t(char32_t)> MemoEdit::MeasureWith(const QFont& font) {
     return [metrics = QFontMetricsF(font)](char32_t code) {
         if (code >= 0xDC80 && code <= 0xDCFF)
             code = 0xFFFD; // shown for a byte that is not UTF-8
-        const QString text = QString::fromUcs4(&code, 1);
-        return static_cast<std::int32_t>(std::lround(metrics.horizontalAdvance(text) * 64));
+        else if (code >= 0x4E00 && code <= 0x9FFF)
+            code = 0x4E00;
+        else if (code >= 0xAC00 && code <= 0xD7A3)
+            code = 0xAC00;
+        const qreal advance = code < 0x10000
+                                  ? metrics.horizontalAdvance(QChar(static_cast<char16_t>(code)))
+                                  : metrics.horizontalAdvance(QString::fromUcs4(&code, 1));
+        return static_cast<std::int32_t>(std::lround(advance * 64));
     };
 }

@@ -1,6 +1,7 @@
 #include "TextBuffer.h"
 
 #include "MemoCodec.h"
+#include "largebuffer.h"
 
 #include <algorithm>
 #include <cstring>
@@ -142,7 +143,7 @@ void TextBuffer::Replace(std::uint64_t offset, std::uint64_t removed, std::strin
 
 std::string TextBuffer::Copy(std::uint64_t offset, std::uint64_t length) const {
     std::string result;
-    result.reserve(length);
+    ReserveLarge(result, std::min(length, Size() - std::min(offset, Size())));
     ForEachPiece(offset, length, [&](std::string_view piece) {
         result.append(piece);
         return true;

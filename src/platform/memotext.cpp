@@ -93,12 +93,26 @@ std::vector<std::int32_t> MemoPositionsOfOffsets(std::string_view text,
     const auto* p = begin;
     std::int32_t position = 1;
     for (const std::size_t offset : offsets) {
-        while (p < end && static_cast<std::size_t>(p - begin) < offset) {
+        if (offset >= text.size())
+            break;
+        // Runs of characters count at once, up to the last byte before the
+        // offset that surely starts one; from there, character by character.
+        const auto* at = begin + offset;
+        const auto* sure = at;
+        while (sure > p &&
+               (memocodec::IsContinuation(*sure) || (*sure == '\n' && sure[-1] == '\r')))
+            --sure;
+        if (sure > p) {
+            position += static_cast<std::int32_t>(memocodec::CountMemoUnits(
+                {reinterpret_cast<const char*>(p), static_cast<std::size_t>(sure - p)}));
+            p = sure;
+        }
+        while (p < at) {
             const memocodec::MemoChar c = memocodec::ReadMemoChar(p, end);
             p += c.bytes;
             position += c.units;
         }
-        if (p < end && static_cast<std::size_t>(p - begin) == offset)
+        if (p == at)
             positions.push_back(position);
     }
     return positions;
