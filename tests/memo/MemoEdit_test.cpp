@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QInputMethodEvent>
+#include <QDropEvent>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QRandomGenerator>
@@ -116,6 +117,7 @@ private slots:
     void clipboardKeepsEveryByte();
     void x11SelectionAndMiddleClick();
     void accessibleTextAndEditing();
+    void dropAndProperty();
 };
 
 // Random typing, deleting, moving, selecting, clipboard, undo and redo on
@@ -352,6 +354,31 @@ void MemoEditTest::accessibleTextAndEditing() {
     const QRect second = text->characterRect(1);
     QVERIFY(second.width() > 0 && second.left() > text->characterRect(0).left());
     QCOMPARE(text->offsetAtPoint(second.center()), 1);
+}
+
+// Text dropped from elsewhere goes in where it is dropped, selected, as one
+// step; the plainText property reads and writes the text.
+void MemoEditTest::dropAndProperty() {
+    MemoEdit memo;
+    memo.resize(300, 80);
+    memo.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&memo));
+    QVERIFY(memo.setProperty("plainText", QStringLiteral("left right")));
+    QCOMPARE(memo.property("plainText").toString(), QStringLiteral("left right"));
+
+    QMimeData mime;
+    mime.setText(QStringLiteral("middle\n"));
+    const QPoint at = memo.CaretRect(5).center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, {});
+    QApplication::sendEvent(memo.viewport(), &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(at, Qt::CopyAction, &mime, Qt::LeftButton, {});
+    QApplication::sendEvent(memo.viewport(), &drop);
+    QVERIFY(drop.isAccepted());
+    QCOMPARE(Bytes(MemoText(memo)), QByteArray("left middle\r\nright"));
+    QCOMPARE(memo.textCursor().selectedText(), QStringLiteral("middle\u2029"));
+    memo.undo();
+    QCOMPARE(memo.toPlainText(), QStringLiteral("left right"));
 }
 
 QTEST_MAIN(MemoEditTest)
