@@ -94,6 +94,22 @@ void BM_BufferPositions(benchmark::State& state) {
     }
 }
 
+// The text in the buffer, and its rows measured.
+struct Wrapped {
+    explicit Wrapped(const std::string& text) {
+        buffer.Assign(text);
+        wrap.SetGeometry(kGeometry);
+        SettleAll();
+    }
+    void SettleAll() {
+        while (!wrap.Settle(std::uint64_t{64} << 20)) {
+        }
+    }
+    TextBuffer buffer;
+    Advances advances{FixedAdvance};
+    WrapIndex wrap{buffer, advances};
+};
+
 void BM_WrapSettleAll(benchmark::State& state) {
     TextBuffer buffer;
     buffer.Assign(TextOf(state));
@@ -110,37 +126,24 @@ void BM_WrapSettleAll(benchmark::State& state) {
 
 // One character typed in the middle: the rows re-wrapped at once.
 void BM_WrapEditInTheMiddle(benchmark::State& state) {
-    TextBuffer buffer;
-    buffer.Assign(TextOf(state));
-    Advances advances(FixedAdvance);
-    WrapIndex wrap(buffer, advances);
-    wrap.SetGeometry(kGeometry);
-    while (!wrap.Settle(std::uint64_t{64} << 20)) {
-    }
-    const std::uint64_t middle = buffer.Size() / 2;
+    Wrapped w(TextOf(state));
+    const std::uint64_t middle = w.buffer.Size() / 2;
     for (auto _ : state) {
-        buffer.Replace(middle, 0, "A");
-        wrap.Edited({middle, 0, 1});
+        w.buffer.Replace(middle, 0, "A");
+        w.wrap.Edited({middle, 0, 1});
         state.PauseTiming();
-        buffer.Replace(middle, 1, {});
-        wrap.Edited({middle, 1, 0});
-        while (!wrap.Settle(std::uint64_t{64} << 20)) {
-        }
+        w.buffer.Replace(middle, 1, {});
+        w.wrap.Edited({middle, 1, 0});
+        w.SettleAll();
         state.ResumeTiming();
     }
 }
 
 void BM_WrapRowAt(benchmark::State& state) {
-    TextBuffer buffer;
-    buffer.Assign(TextOf(state));
-    Advances advances(FixedAdvance);
-    WrapIndex wrap(buffer, advances);
-    wrap.SetGeometry(kGeometry);
-    while (!wrap.Settle(std::uint64_t{64} << 20)) {
-    }
+    Wrapped w(TextOf(state));
     std::mt19937_64 rng(7);
     for (auto _ : state)
-        benchmark::DoNotOptimize(wrap.RowAt(rng() % wrap.RowCount()));
+        benchmark::DoNotOptimize(w.wrap.RowAt(rng() % w.wrap.RowCount()));
 }
 
 } // namespace

@@ -5,8 +5,8 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
-#include <QInputMethodEvent>
 #include <QDropEvent>
+#include <QInputMethodEvent>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QRandomGenerator>
@@ -26,6 +26,13 @@ std::string_view View(const QByteArray& bytes) {
 
 QByteArray Bytes(const std::string& text) {
     return QByteArray(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// A memo on screen, a few rows high.
+bool Shown(MemoEdit& memo) {
+    memo.resize(300, 80);
+    memo.show();
+    return QTest::qWaitForWindowExposed(&memo);
 }
 
 // Typing character by character; keyClicks() takes ASCII only.
@@ -215,9 +222,7 @@ void MemoEditTest::editsLikeAPlainTextEdit() {
 // text until committed, and the committed text is one step.
 void MemoEditTest::inputMethodShowsPreeditInPlaceAndCommitsWhole() {
     MemoEdit memo;
-    memo.resize(300, 80);
-    memo.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&memo));
+    QVERIFY(Shown(memo));
     memo.setPlainText(QStringLiteral("abcd"));
     MemoCursor cursor = memo.textCursor();
     cursor.setPosition(2);
@@ -288,11 +293,7 @@ void MemoEditTest::x11SelectionAndMiddleClick() {
         QSKIP("no X11 selection on this platform; the test runs again under Xvfb");
     MemoEdit source;
     MemoEdit target;
-    for (MemoEdit* memo : {&source, &target}) {
-        memo->resize(300, 80);
-        memo->show();
-        QVERIFY(QTest::qWaitForWindowExposed(memo));
-    }
+    QVERIFY(Shown(source) && Shown(target));
     source.setPlainText(QStringLiteral("hello world"));
     QTest::keyClick(&source, Qt::Key_End, Qt::ControlModifier);
     QTest::keyClick(&source, Qt::Key_Left, Qt::ControlModifier | Qt::ShiftModifier);
@@ -310,9 +311,7 @@ void MemoEditTest::x11SelectionAndMiddleClick() {
 // which the offscreen platform has not.)
 void MemoEditTest::accessibleTextAndEditing() {
     MemoEdit memo;
-    memo.resize(300, 80);
-    memo.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&memo));
+    QVERIFY(Shown(memo));
     memo.setPlainText(QStringLiteral("one\ntwo \u4E2D"));
     QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(&memo);
     QVERIFY(iface);
@@ -360,9 +359,7 @@ void MemoEditTest::accessibleTextAndEditing() {
 // step; the plainText property reads and writes the text.
 void MemoEditTest::dropAndProperty() {
     MemoEdit memo;
-    memo.resize(300, 80);
-    memo.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&memo));
+    QVERIFY(Shown(memo));
     QVERIFY(memo.setProperty("plainText", QStringLiteral("left right")));
     QCOMPARE(memo.property("plainText").toString(), QStringLiteral("left right"));
 
