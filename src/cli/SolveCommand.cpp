@@ -140,22 +140,13 @@ std::string PairCount(int bits) {
     return std::to_string(std::uint64_t{1} << bits) + " pairs of 初始值 and 异或值";
 }
 
-// What the samples tell of the lengths, for the notes on init and XOR-out.
-struct Lengths {
-    std::size_t shortest;
-    bool one; // all samples have the same length
-};
-
-Lengths LengthsOf(const std::vector<SampleText>& samples) {
-    Lengths lengths{samples[0].data.size(), true};
-    for (const SampleText& s : samples) {
-        lengths.shortest = std::min(lengths.shortest, s.data.size());
-        lengths.one = lengths.one && s.data.size() == samples[0].data.size();
-    }
-    return lengths;
+// Whether all samples have one length, for the notes on init and XOR-out.
+bool OneLength(const std::vector<SampleText>& samples) {
+    return std::ranges::all_of(
+        samples, [&](const SampleText& s) { return s.data.size() == samples[0].data.size(); });
 }
 
-// The other pairs that no message from the shortest sample's length on tells apart.
+// The other pairs that no message from the fit's alike length on tells apart.
 std::string Twins(const CrcFit& fit, const CrcParams& shown) {
     const std::uint32_t high = shown.xorOut.value_or(0) & ~0xFFFFu;
     std::string twins;
@@ -171,18 +162,20 @@ std::string Twins(const CrcFit& fit, const CrcParams& shown) {
 // What the family of init and XOR-out behind a line means; member is a
 // catalogue algorithm among the pairs not yet told apart.
 void PrintFamily(const CrcFit& fit, const CrcParams& shown,
-                 const std::optional<NamedParams>& member, Lengths lengths, std::ostream& out) {
+                 const std::optional<NamedParams>& member, bool oneLength, std::ostream& out) {
     const int bits = fit.family.Bits();
     const std::string alike =
-        "the same CRC of every message of " + std::to_string(lengths.shortest) + " bytes or more";
+        fit.alikeFrom == 0 ? std::string("the same CRC of every message")
+                           : "the same CRC of every message of " + std::to_string(fit.alikeFrom) +
+                                 (fit.alikeFrom == 1 ? " byte or more" : " bytes or more");
     if (bits == 0)
         return;
     if (bits > fit.indistinguishableBits) {
         out << "  " << PairCount(bits) << " fit: "
-            << (lengths.one ? "all samples have one length, so only the two together are fixed; "
-                              "a sample of another length separates them"
-                            : "the samples fix only part of them; samples of other lengths tell "
-                              "more apart");
+            << (oneLength ? "all samples have one length, so only the two together are fixed; "
+                            "a sample of another length separates them"
+                          : "the samples fix only part of them; samples of other lengths tell "
+                            "more apart");
         if (member)
             out << "; " << member->name << " ("
                 << InitXorText(fit.params.width, member->params.init,
@@ -202,7 +195,7 @@ struct Tally {
     bool settled = true; // every set's init and XOR-out as fixed as any data can fix them
 };
 
-void PrintSolution(const CrcSolution& solution, Lengths lengths, Tally& tally, std::ostream& out) {
+void PrintSolution(const CrcSolution& solution, bool oneLength, Tally& tally, std::ostream& out) {
     for (const CrcFit& fit : solution.fits) {
         // A catalogue algorithm stands for the family only where no data could
         // tell them apart; otherwise the family keeps its smallest XOR-out.
@@ -210,7 +203,7 @@ void PrintSolution(const CrcSolution& solution, Lengths lengths, Tally& tally, s
         const std::optional<NamedParams> member = CatalogueMember(fit);
         const NamedParams shown = settled && member ? *member : NamedParams{fit.params, {}};
         out << SetLine(shown.params, shown.name) << '\n';
-        PrintFamily(fit, shown.params, settled ? std::nullopt : member, lengths, out);
+        PrintFamily(fit, shown.params, settled ? std::nullopt : member, oneLength, out);
         tally.settled = tally.settled && settled;
     }
     tally.sets += solution.fits.size();
@@ -261,7 +254,7 @@ int SolveSamples(const CliOptions& options, std::ostream& out) {
         solutions.push_back(Solve(texts, width));
     Tally tally;
     for (const CrcSolution& solution : solutions)
-        PrintSolution(solution, LengthsOf(texts), tally, out);
+        PrintSolution(solution, OneLength(texts), tally, out);
     PrintSummary(tally, texts.size(), out);
     if (widths.back() == 32)
         out << "CRC-32 with 表逆序 and 算法逆序 set differently is not searched.\n";

@@ -95,7 +95,8 @@ CrcFit MakeFit(const SampleFitter& fitter, int width, const Group& group, const 
              init, reverse, group.orders.table, group.orders.update,
              xorOut == 0 ? std::nullopt : std::optional(xorOut)},
             family,
-            fitter.IndistinguishableBits(engine)};
+            fitter.IndistinguishableBits(engine),
+            fitter.AlikeFrom(engine)};
 }
 
 // The CRC-16 bits above bit 15 come from XOR-out alone, so all samples must

@@ -25,6 +25,8 @@ struct CrcFit {
     // Of family.Bits(), how many no message as long as the shortest sample
     // or longer can resolve (see SampleFitter::IndistinguishableBits).
     int indistinguishableBits = 0;
+    // Those pairs give equal results for every message this long or longer.
+    std::size_t alikeFrom = 0;
 };
 
 struct CrcSolution {

@@ -94,11 +94,16 @@ FitTrace SampleFitter::Fit(const CrcEngine& engine) const {
     return trace;
 }
 
-int SampleFitter::IndistinguishableBits(const CrcEngine& engine) const {
+std::size_t SampleFitter::Shortest() const {
     std::size_t shortest = zeros_.size();
     for (const CrcSample& s : samples_)
         shortest = std::min(shortest, s.data.size());
-    const auto run = std::span(zeros_).first(shortest);
+    return shortest;
+}
+
+// The dimension of {d : A^m d = A^(m+1) d}, m the given length.
+int SampleFitter::NullityAt(const CrcEngine& engine, std::size_t length) const {
+    const auto run = std::span(zeros_).first(length);
     const std::uint8_t zero = 0;
     std::vector<std::uint32_t> columns(static_cast<std::size_t>(width_));
     for (std::size_t k = 0; k < columns.size(); ++k) {
@@ -106,4 +111,26 @@ int SampleFitter::IndistinguishableBits(const CrcEngine& engine) const {
         columns[k] = atM ^ engine.Update(atM, std::span(&zero, 1));
     }
     return Nullity(columns);
+}
+
+int SampleFitter::IndistinguishableBits(const CrcEngine& engine) const {
+    return NullityAt(engine, Shortest());
+}
+
+// The subspaces grow with m (A^m d = A^(m+1) d implies the same one step
+// later), so the first length whose nullity reaches the shortest sample's
+// has the same subspace, and a binary search finds it.
+std::size_t SampleFitter::AlikeFrom(const CrcEngine& engine) const {
+    const std::size_t shortest = Shortest();
+    const int target = NullityAt(engine, shortest);
+    std::size_t low = 0;
+    std::size_t high = shortest;
+    while (low < high) {
+        const std::size_t mid = low + (high - low) / 2;
+        if (NullityAt(engine, mid) == target)
+            high = mid;
+        else
+            low = mid + 1;
+    }
+    return low;
 }

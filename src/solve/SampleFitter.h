@@ -41,8 +41,14 @@ public:
     // with A^(m+1) d = A^m d, m that length, give equal results for every
     // length from m on. (d with A d = d are among them, for any m.)
     int IndistinguishableBits(const CrcEngine& engine) const;
+    // The least length from which those pairs give equal results: 0 where A
+    // is invertible (every true CRC), so they agree on every message.
+    std::size_t AlikeFrom(const CrcEngine& engine) const;
 
 private:
+    std::size_t Shortest() const;
+    int NullityAt(const CrcEngine& engine, std::size_t length) const;
+
     std::span<const CrcSample> samples_;
     int width_;
     // Where the zero runs stop: each length less 0 to width / 8 - 1 bytes, ascending.

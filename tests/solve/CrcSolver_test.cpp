@@ -65,16 +65,41 @@ CrcParams Draw(std::mt19937& rng, int width, int flags) {
     return p;
 }
 
+// A fit's other pairs of init and XOR-out give its CRC of every message from
+// alikeFrom bytes on, and, where alikeFrom is not 0, not of one byte less.
+// (The difference is linear in the pair alone, so any data shows it.)
+void ExpectAlikeFromIsLeast(const CrcFit& fit) {
+    if (fit.family.Bits() == 0 || fit.family.Bits() != fit.indistinguishableBits)
+        return;
+    const std::uint32_t high = fit.params.xorOut.value_or(0) & ~Mask(fit.params.width);
+    const auto dataOf = [](std::size_t n) { return std::vector<std::uint8_t>(n, 0x5A); };
+    bool differsBefore = false;
+    for (std::uint64_t i = 1; i < (std::uint64_t{1} << fit.family.Bits()) && i < 8; ++i) {
+        CrcParams twin = fit.params;
+        const auto [init, xorLow] = fit.family.Member(i);
+        twin.init = init;
+        twin.xorOut = high | xorLow;
+        for (const std::size_t n : {fit.alikeFrom, fit.alikeFrom + 1, fit.alikeFrom + 9})
+            EXPECT_EQ(Shown(twin, dataOf(n)), Shown(fit.params, dataOf(n))) << n;
+        differsBefore = differsBefore ||
+                        (fit.alikeFrom > 0 && Shown(twin, dataOf(fit.alikeFrom - 1)) !=
+                                                  Shown(fit.params, dataOf(fit.alikeFrom - 1)));
+    }
+    EXPECT_EQ(differsBefore, fit.alikeFrom > 0) << "alike from " << fit.alikeFrom;
+}
+
 void ExpectSolvedBy(const CrcSolution& solution, const CrcParams& drawn,
                     std::span<const CrcSample> samples) {
     ASSERT_FALSE(solution.tooFewSamples);
     EXPECT_TRUE(
         std::ranges::any_of(solution.fits, [&](const CrcFit& fit) { return FitHolds(fit, drawn); }))
         << "poly " << std::hex << drawn.poly << " init " << drawn.init;
-    for (const CrcFit& fit : solution.fits)
+    for (const CrcFit& fit : solution.fits) {
         for (const CrcSample& s : samples)
             ASSERT_EQ(Shown(fit.params, s.data), s.crc)
                 << "fit poly " << std::hex << fit.params.poly;
+        ExpectAlikeFromIsLeast(fit);
+    }
     EXPECT_LE(solution.samplesNeeded, samples.size());
 }
 
@@ -195,6 +220,7 @@ TEST(CrcSolver, ModbusTwinsGiveTheSameCrcs) {
     const CrcFit fit = SolveCrc(samples, 16).fits.at(0);
     const CrcParams twin{16, 0xA001, 0x3FFE, false, true, true, 0xC001};
     EXPECT_TRUE(FitHolds(fit, twin));
+    EXPECT_EQ(fit.alikeFrom, 0u);
     EXPECT_EQ(fit.family.Member(1), std::pair(0x3FFEu, 0xC001u));
     for (const std::size_t n : {1, 2, 7, 100}) {
         const auto data = Samples(rng, kModbus, std::vector{n}).at(0).data;
