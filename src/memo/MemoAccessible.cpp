@@ -1,8 +1,8 @@
 #include "MemoAccessible.h"
 
-#include "MemoCodec.h"
 #include "MemoEdit.h"
 #include "WordMotion.h"
+#include "memotext.h"
 
 #include <algorithm>
 
@@ -12,13 +12,6 @@ QAccessibleInterface* CreateInterface(const QString& className, QObject* object)
     if (className == QLatin1String("MemoEdit") && object && object->isWidgetType())
         return new MemoAccessible(static_cast<MemoEdit*>(object));
     return nullptr;
-}
-
-QString Decoded(std::string_view bytes) {
-    QString text(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
-    char16_t* const begin = reinterpret_cast<char16_t*>(text.data());
-    text.resize(memocodec::DecodeInto(bytes, begin, true) - begin);
-    return text;
 }
 
 } // namespace
@@ -99,7 +92,7 @@ void MemoAccessible::setCursorPosition(int position) {
 QString MemoAccessible::text(int startOffset, int endOffset) const {
     const std::uint64_t from = Memo()->OffsetOf(startOffset);
     const std::uint64_t to = Memo()->OffsetOf(std::max(startOffset, endOffset));
-    return Decoded(Memo()->Text().Copy(from, to - from));
+    return DecodeMemoText(Memo()->Text().Copy(from, to - from));
 }
 
 int MemoAccessible::characterCount() const {
@@ -197,7 +190,7 @@ void NotifyAccessibleChanged(MemoEdit& memo, std::uint64_t position, std::string
         return;
     const int at = static_cast<int>(position);
     if (!removedBytes.empty()) {
-        QAccessibleTextRemoveEvent event(&memo, at, Decoded(removedBytes));
+        QAccessibleTextRemoveEvent event(&memo, at, DecodeMemoText(removedBytes));
         QAccessible::updateAccessibility(&event);
     }
     if (addedUnits > 0) {

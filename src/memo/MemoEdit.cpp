@@ -68,13 +68,8 @@ MemoEdit::~MemoEdit() = default;
 // ---------------------------------------------------------------- text
 
 QString MemoEdit::toPlainText() const {
-    const std::string bytes = Text().Text();
-    QString text(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
-    char16_t* const begin = reinterpret_cast<char16_t*>(text.data());
-    text.resize(memocodec::DecodeInto(bytes, begin, true) - begin);
     // As a text document gives its plain text.
-    text.replace(QChar(0x00A0), QLatin1Char(' '));
-    return text;
+    return DecodeMemoText(Text().Text()).replace(QChar(0x00A0), QLatin1Char(' '));
 }
 
 void MemoEdit::setPlainText(const QString& text) {
@@ -121,12 +116,8 @@ std::uint64_t MemoEdit::OffsetOf(int position) const {
 
 QString MemoEdit::TextBetween(int start, int end) const {
     const std::uint64_t from = OffsetOf(start);
-    const std::string bytes = Text().Copy(from, OffsetOf(end) - from);
-    QString text(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
-    char16_t* const begin = reinterpret_cast<char16_t*>(text.data());
-    text.resize(memocodec::DecodeInto(bytes, begin, true) - begin);
-    text.replace(QLatin1Char('\n'), QChar(QChar::ParagraphSeparator));
-    return text;
+    return DecodeMemoText(Text().Copy(from, OffsetOf(end) - from))
+        .replace(QLatin1Char('\n'), QChar(QChar::ParagraphSeparator));
 }
 
 MemoCursor MemoEdit::textCursor() const {

@@ -1,38 +1,22 @@
-// MemoEdit: what comes in from the user. Every handler runs under the
-// guard, so that no error crosses Qt's event loop.
+// MemoEdit: what comes in from the keyboard and the input methods, focus and
+// the context menu. Every handler runs under the guard, so that no error
+// crosses Qt's event loop.
 #include "MemoEdit.h"
 
-#include "MemoCodec.h"
-#include "RowLayout.h"
 #include "WordMotion.h"
 #include "errorreport.h"
+#include "memotext.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
-#include <QDrag>
 #include <QKeyEvent>
 #include <QMenu>
-#include <QMimeData>
-#include <QScrollBar>
-#include <QStyleHints>
-#include <QTextFormat>
 
 namespace {
 
-// The memo text itself travels beside the plain text, so that copying and
-// pasting within the program keeps every byte, even those not UTF-8.
-const QString kMemoBytesFormat = QStringLiteral("application/x-quenfold-memo-bytes");
-
 // The input methods are given at most this many bytes on either side of the caret.
 constexpr std::uint64_t kSurroundingReach = 1024;
-
-QString Decoded(std::string_view bytes) {
-    QString text(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
-    char16_t* const begin = reinterpret_cast<char16_t*>(text.data());
-    text.resize(memocodec::DecodeInto(bytes, begin, true) - begin);
-    return text;
-}
 
 bool IsAny(const QKeyEvent* event, std::initializer_list<QKeySequence::StandardKey> keys) {
     for (const QKeySequence::StandardKey key : keys) {
@@ -259,258 +243,6 @@ std::optional<MemoEdit::VerticalTarget> MemoEdit::VerticalMove(const QKeyEvent* 
     return VerticalTarget{RowMove(cursor_, rows), true};
 }
 
-// ---------------------------------------------------------------- mouse
-
-void MemoEdit::mousePressEvent(QMouseEvent* event) {
-    Guard([&] {
-        const QPoint point = event->position().toPoint();
-        const std::uint64_t offset = OffsetAtPoint(point);
-        if (event->button() == Qt::MiddleButton) {
-            QClipboard* clipboard = QGuiApplication::clipboard();
-            if (clipboard->supportsSelection()) {
-                SetSelection(offset, offset);
-                InsertFromMime(clipboard->mimeData(QClipboard::Selection));
-            }
-            return;
-        }
-        if (event->button() != Qt::LeftButton)
-            return;
-        pressPoint_ = lastMousePoint_ = point;
-        const bool shift = event->modifiers() & Qt::ShiftModifier;
-        const auto [from, to] = std::minmax(anchor_, cursor_);
-        if (tripleClick_.isValid() &&
-            tripleClick_.elapsed() < QGuiApplication::styleHints()->mouseDoubleClickInterval() &&
-            (point - doubleClickPoint_).manhattanLength() < QApplication::startDragDistance()) {
-            // A third click selects the row.
-            tripleClick_.invalidate();
-            SetSelection(RowStartOf(offset), RowEndOf(offset));
-            selecting_ = true;
-            selectingWords_ = false;
-            return;
-        }
-        if (!shift && from < to && offset > from && offset < to) {
-            mayDrag_ = true;
-            return;
-        }
-        selecting_ = true;
-        selectingWords_ = false;
-        SetSelection(shift ? anchor_ : offset, offset);
-    });
-}
-
-void MemoEdit::mouseDoubleClickEvent(QMouseEvent* event) {
-    Guard([&] {
-        if (event->button() != Qt::LeftButton)
-            return;
-        const QPoint point = event->position().toPoint();
-        wordAnchor_ = WordAround(Text(), OffsetAtPoint(point));
-        SetSelection(wordAnchor_.first, wordAnchor_.second);
-        selecting_ = selectingWords_ = true;
-        mayDrag_ = false;
-        tripleClick_.start();
-        doubleClickPoint_ = point;
-        UpdateX11Selection();
-    });
-}
-
-void MemoEdit::mouseMoveEvent(QMouseEvent* event) {
-    Guard([&] {
-        lastMousePoint_ = event->position().toPoint();
-        if (mayDrag_ && (event->buttons() & Qt::LeftButton) &&
-            (lastMousePoint_ - pressPoint_).manhattanLength() >=
-                QApplication::startDragDistance()) {
-            mayDrag_ = false;
-            StartDrag();
-            return;
-        }
-        if (!selecting_ || !(event->buttons() & Qt::LeftButton))
-            return;
-        const bool outside = lastMousePoint_.y() < 0 || lastMousePoint_.y() >= viewport()->height();
-        if (outside && !scrollTimer_.isActive())
-            scrollTimer_.start(50, this);
-        else if (!outside)
-            scrollTimer_.stop();
-        ExtendSelectionTo(OffsetAtPoint(lastMousePoint_));
-    });
-}
-
-void MemoEdit::ExtendSelectionTo(std::uint64_t offset) {
-    if (!selectingWords_) {
-        SetSelection(anchor_, offset);
-        return;
-    }
-    const auto word = WordAround(Text(), offset);
-    if (offset < wordAnchor_.first)
-        SetSelection(wordAnchor_.second, word.first);
-    else
-        SetSelection(wordAnchor_.first, std::max(word.second, wordAnchor_.second));
-}
-
-void MemoEdit::AutoScroll() {
-    const int y = lastMousePoint_.y();
-    const std::uint64_t top = wrap_->RowContaining(topOffset_).index;
-    if (y < 0 && top > 0)
-        ScrollToRow(top - 1);
-    else if (y >= viewport()->height())
-        ScrollToRow(top + 1);
-    UpdateScrollBar();
-    ExtendSelectionTo(OffsetAtPoint(lastMousePoint_));
-}
-
-void MemoEdit::mouseReleaseEvent(QMouseEvent* event) {
-    Guard([&] {
-        scrollTimer_.stop();
-        if (event->button() != Qt::LeftButton)
-            return;
-        if (mayDrag_) {
-            // Pressed in the selection and let go without dragging: a click.
-            const std::uint64_t offset = OffsetAtPoint(event->position().toPoint());
-            SetSelection(offset, offset);
-        }
-        mayDrag_ = false;
-        if (selecting_)
-            UpdateX11Selection();
-        selecting_ = false;
-    });
-}
-
-// ---------------------------------------------------------------- clipboard
-
-QMimeData* MemoEdit::MimeFor(const std::string& bytes) const {
-    auto* mime = new QMimeData;
-    mime->setText(Decoded(bytes));
-    mime->setData(kMemoBytesFormat, QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
-    return mime;
-}
-
-std::string MemoEdit::BytesFrom(const QMimeData* mime) {
-    if (!mime)
-        return {};
-    if (mime->hasFormat(kMemoBytesFormat)) {
-        const QByteArray data = mime->data(kMemoBytesFormat);
-        const std::string_view bytes =
-            memocodec::BeforeNull({data.constData(), static_cast<std::size_t>(data.size())});
-        std::optional<std::string> normal = memocodec::ToMemoForm(bytes);
-        return normal ? std::move(*normal) : std::string(bytes);
-    }
-    return mime->hasText() ? MemoBytesOf(mime->text()) : std::string();
-}
-
-void MemoEdit::InsertFromMime(const QMimeData* mime) {
-    const std::string bytes = BytesFrom(mime);
-    const auto [from, to] = std::minmax(anchor_, cursor_);
-    if (bytes.empty() && from == to)
-        return;
-    Replace(MemoDocument::Command::Other, from, to, bytes);
-    SetSelection(from + bytes.size(), from + bytes.size());
-    EnsureVisible(cursor_);
-}
-
-void MemoEdit::copy() {
-    Guard([&] {
-        if (HasSelection())
-            QGuiApplication::clipboard()->setMimeData(MimeFor(SelectedBytes()));
-    });
-}
-
-void MemoEdit::cut() {
-    Guard([&] {
-        if (!HasSelection())
-            return;
-        QGuiApplication::clipboard()->setMimeData(MimeFor(SelectedBytes()));
-        DeleteSelection();
-    });
-}
-
-void MemoEdit::paste() {
-    Guard([&] { InsertFromMime(QGuiApplication::clipboard()->mimeData()); });
-}
-
-// ---------------------------------------------------------------- drag and drop
-
-void MemoEdit::StartDrag() {
-    const auto [from, to] = std::minmax(anchor_, cursor_);
-    auto* drag = new QDrag(this);
-    drag->setMimeData(MimeFor(SelectedBytes()));
-    const Qt::DropAction action = drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::MoveAction);
-    // A move into another widget takes the text from here; a move within the
-    // memo has been made whole by the drop.
-    const QObject* target = drag->target();
-    if (action == Qt::MoveAction && target != viewport() && target != this && to <= Text().Size()) {
-        Replace(MemoDocument::Command::Other, from, to, {});
-        SetSelection(from, from);
-    }
-}
-
-void MemoEdit::dragEnterEvent(QDragEnterEvent* event) {
-    Guard([&] {
-        const QMimeData* mime = event->mimeData();
-        if (mime->hasText() || mime->hasFormat(kMemoBytesFormat))
-            event->acceptProposedAction();
-        else
-            event->ignore();
-    });
-}
-
-void MemoEdit::dragMoveEvent(QDragMoveEvent* event) {
-    Guard([&] {
-        const QPoint point = event->position().toPoint();
-        const std::uint64_t offset = OffsetAtPoint(point);
-        const auto [from, to] = std::minmax(anchor_, cursor_);
-        // Text cannot be dropped into itself.
-        if (event->source() == this && offset > from && offset < to) {
-            dropOffset_.reset();
-            event->ignore();
-        } else {
-            dropOffset_ = offset;
-            event->acceptProposedAction();
-        }
-        if (point.y() < LineHeight() || point.y() > viewport()->height() - LineHeight()) {
-            lastMousePoint_ = point;
-            const std::uint64_t top = wrap_->RowContaining(topOffset_).index;
-            ScrollToRow(point.y() < LineHeight() && top > 0 ? top - 1 : top + (point.y() > 0));
-            UpdateScrollBar();
-        }
-        viewport()->update();
-    });
-}
-
-void MemoEdit::dragLeaveEvent(QDragLeaveEvent*) {
-    Guard([&] {
-        dropOffset_.reset();
-        viewport()->update();
-    });
-}
-
-void MemoEdit::dropEvent(QDropEvent* event) {
-    Guard([&] {
-        dropOffset_.reset();
-        const std::uint64_t offset = OffsetAtPoint(event->position().toPoint());
-        const std::string bytes = BytesFrom(event->mimeData());
-        const auto [from, to] = std::minmax(anchor_, cursor_);
-        const bool move = event->source() == this && event->dropAction() == Qt::MoveAction;
-        if (move && offset >= from && offset <= to) {
-            event->ignore();
-            return;
-        }
-        // A move within the memo is one step: the text leaves and arrives.
-        std::uint64_t at = offset;
-        if (move && offset > to) {
-            Replace(MemoDocument::Command::Other, offset, offset, bytes);
-            Replace(MemoDocument::Command::Other, from, to, {}, true);
-            at = offset - (to - from);
-        } else if (move) {
-            Replace(MemoDocument::Command::Other, from, to, {});
-            Replace(MemoDocument::Command::Other, offset, offset, bytes, true);
-        } else {
-            Replace(MemoDocument::Command::Other, offset, offset, bytes);
-        }
-        SetSelection(at, at + bytes.size());
-        event->acceptProposedAction();
-        setFocus();
-    });
-}
-
 // ---------------------------------------------------------------- input methods
 
 void MemoEdit::inputMethodEvent(QInputMethodEvent* event) {
@@ -564,7 +296,7 @@ QVariant MemoEdit::inputMethodQuery(Qt::InputMethodQuery query) const {
             result = font();
             break;
         case Qt::ImSurroundingText:
-            result = Decoded(text.Copy(begin, end - begin));
+            result = DecodeMemoText(text.Copy(begin, end - begin));
             break;
         case Qt::ImCursorPosition:
             result = unitsTo(cursor_);
@@ -576,13 +308,13 @@ QVariant MemoEdit::inputMethodQuery(Qt::InputMethodQuery query) const {
             result = PositionOf(cursor_);
             break;
         case Qt::ImCurrentSelection:
-            result = Decoded(SelectedBytes());
+            result = DecodeMemoText(SelectedBytes());
             break;
         case Qt::ImTextBeforeCursor:
-            result = Decoded(text.Copy(begin, cursor_ - begin));
+            result = DecodeMemoText(text.Copy(begin, cursor_ - begin));
             break;
         case Qt::ImTextAfterCursor:
-            result = Decoded(text.Copy(cursor_, std::max(end, cursor_) - cursor_));
+            result = DecodeMemoText(text.Copy(cursor_, std::max(end, cursor_) - cursor_));
             break;
         default:
             result = QAbstractScrollArea::inputMethodQuery(query);

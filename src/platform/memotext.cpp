@@ -62,6 +62,10 @@ QString DecodeBytes(std::string_view bytes) {
     return text;
 }
 
+QString DecodeMemoText(std::string_view bytes) {
+    return Decode(bytes, true);
+}
+
 std::string EncodeBytes(QStringView text) {
     return Encode(text, false);
 }
@@ -81,7 +85,7 @@ void SetMemoText(QPlainTextEdit& memo, std::string_view text) {
     text = text.substr(0, text.find('\0'));
     if (text.size() > kMemoCapacity)
         throw std::runtime_error("Text exceeds memo capacity");
-    memo.setPlainText(Decode(text, true));
+    memo.setPlainText(DecodeMemoText(text));
 }
 
 std::vector<std::int32_t> MemoPositionsOfOffsets(std::string_view text,

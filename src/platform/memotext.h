@@ -28,6 +28,10 @@ QString DecodeBytes(std::string_view bytes);
 // and so decodes to three escapes rather than to the surrogate.
 std::string EncodeBytes(QStringView text);
 
+// Bytes of a memo text as the memo shows them: one '\n' for each line
+// break, and escapes for the bytes SetMemoText escapes.
+QString DecodeMemoText(std::string_view bytes);
+
 // The whole text, with "\r\n" for every line break (paragraph separators included,
 // and line separators, which the memo also shows as line breaks).
 std::string MemoText(const QTextDocument& document);
