@@ -175,13 +175,18 @@ unsigned char TextBuffer::ByteAt(std::uint64_t offset) const {
     return static_cast<unsigned char>(found.leaf->data.at(offset - found.before.bytes));
 }
 
-std::uint64_t TextBuffer::NextChar(std::uint64_t offset) const {
-    if (offset >= Size())
-        return Size();
+// Characters never span chunks, so one is read in the chunk it starts in.
+memocodec::MemoChar TextBuffer::CharAt(std::uint64_t offset) const {
     const Tree::Found found = ChunkAt(offset);
     const auto* data = reinterpret_cast<const unsigned char*>(found.leaf->data.data());
     const std::size_t at = offset - found.before.bytes;
-    return offset + memocodec::ReadMemoChar(data + at, data + found.leaf->data.size()).bytes;
+    return memocodec::ReadMemoChar(data + at, data + found.leaf->data.size());
+}
+
+std::uint64_t TextBuffer::NextChar(std::uint64_t offset) const {
+    if (offset >= Size())
+        return Size();
+    return offset + static_cast<std::uint64_t>(CharAt(offset).bytes);
 }
 
 std::uint64_t TextBuffer::PreviousChar(std::uint64_t offset) const {

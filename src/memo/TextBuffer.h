@@ -9,6 +9,7 @@
 // unit count stays true when its neighbours change.
 #pragma once
 
+#include "MemoCodec.h"
 #include "SumTree.h"
 
 #include <cstddef>
@@ -38,6 +39,8 @@ public:
                       const std::function<bool(std::string_view)>& piece) const;
     unsigned char ByteAt(std::uint64_t offset) const;
 
+    // The character at offset, a character boundary before Size().
+    memocodec::MemoChar CharAt(std::uint64_t offset) const;
     // Character boundaries, in bytes: the memo's characters (a CR LF is one).
     std::uint64_t NextChar(std::uint64_t offset) const;
     std::uint64_t PreviousChar(std::uint64_t offset) const;

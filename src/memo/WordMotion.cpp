@@ -21,17 +21,18 @@ Kind KindOf(char32_t c) {
 }
 
 Kind KindAt(const TextBuffer& text, std::uint64_t offset) {
-    const std::uint64_t next = text.NextChar(offset);
-    const std::string bytes = text.Copy(offset, next - offset);
-    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
-    return KindOf(memocodec::ReadMemoChar(p, p + bytes.size()).code);
+    return KindOf(text.CharAt(offset).code);
 }
 
 // Steps forward over characters of kind, up to the reach.
 std::uint64_t SkipForward(const TextBuffer& text, std::uint64_t offset, Kind kind,
                           std::uint64_t limit) {
-    while (offset < limit && KindAt(text, offset) == kind)
-        offset = text.NextChar(offset);
+    while (offset < limit) {
+        const memocodec::MemoChar c = text.CharAt(offset);
+        if (KindOf(c.code) != kind)
+            break;
+        offset += static_cast<std::uint64_t>(c.bytes);
+    }
     return offset;
 }
 
