@@ -27,8 +27,7 @@ struct Stretch {
         const auto* const data = reinterpret_cast<const unsigned char*>(bytes.data());
         for (std::size_t i = 0; i < bytes.size();) {
             const memocodec::MemoChar c = memocodec::ReadMemoChar(data + i, data + bytes.size());
-            const char32_t code = c.code;
-            units += QString::fromUcs4(&code, 1);
+            units += QChar::fromUcs4(c.code);
             offsets.insert(offsets.end(), static_cast<std::size_t>(c.units), from + i);
             i += static_cast<std::size_t>(c.bytes);
         }

@@ -3,6 +3,7 @@
 // top row, so that rows measured later do not move what the user sees.
 #include "MemoEdit.h"
 
+#include "MemoCodec.h"
 #include "RowLayout.h"
 #include "errorreport.h"
 
@@ -255,7 +256,7 @@ std::uint64_t MemoEdit::RowEndOf(std::uint64_t offset) const {
 // times more. Ideographs and Hangul syllables share one advance each.
 std::function<std::int32_t(char32_t)> MemoEdit::MeasureWith(const QFont& font) {
     return [metrics = QFontMetricsF(font)](char32_t code) {
-        if (code >= 0xDC80 && code <= 0xDCFF)
+        if (memocodec::IsEscape(code))
             code = 0xFFFD; // shown for a byte that is not UTF-8
         else if (code >= 0x4E00 && code <= 0x9FFF)
             code = 0x4E00;

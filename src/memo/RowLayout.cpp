@@ -30,12 +30,10 @@ RowLayout::RowLayout(const TextBuffer& text, const WrapIndex::Row& row, const QF
         }
         // A byte that is not UTF-8 shows as the replacement character: a
         // lone surrogate has no glyph.
-        if (memocodec::IsEscape(c.code)) {
+        if (memocodec::IsEscape(c.code))
             text_ += QChar(kReplacement);
-        } else {
-            const char32_t code = c.code;
-            text_ += QString::fromUcs4(&code, 1);
-        }
+        else
+            text_ += QChar::fromUcs4(c.code);
         offsets_.insert(offsets_.end(), static_cast<std::size_t>(c.units), i);
         i += static_cast<std::uint32_t>(c.bytes);
     }
