@@ -274,12 +274,18 @@ QVariant MemoEdit::inputMethodQuery(Qt::InputMethodQuery query) const {
     QVariant result;
     Guard([&] {
         const TextBuffer& text = Text();
-        const std::uint64_t begin =
-            text.CharStart(std::max(text.LineStart(cursor_),
-                                    cursor_ > kSurroundingReach ? cursor_ - kSurroundingReach : 0));
-        const std::uint64_t end =
-            text.CharStart(std::min(text.LineEnd(cursor_), cursor_ + kSurroundingReach));
+        // The caret's line, within reach; only the queries about the text
+        // around the caret need it, and the input methods ask often.
+        const auto surrounding = [&] {
+            const std::uint64_t begin = text.CharStart(
+                std::max(text.LineStart(cursor_),
+                         cursor_ > kSurroundingReach ? cursor_ - kSurroundingReach : 0));
+            const std::uint64_t end =
+                text.CharStart(std::min(text.LineEnd(cursor_), cursor_ + kSurroundingReach));
+            return std::pair{begin, end};
+        };
         const auto unitsTo = [&](std::uint64_t offset) {
+            const auto [begin, end] = surrounding();
             return PositionOf(std::clamp(offset, begin, end)) - PositionOf(begin);
         };
         switch (query) {
@@ -295,9 +301,11 @@ QVariant MemoEdit::inputMethodQuery(Qt::InputMethodQuery query) const {
         case Qt::ImFont:
             result = font();
             break;
-        case Qt::ImSurroundingText:
+        case Qt::ImSurroundingText: {
+            const auto [begin, end] = surrounding();
             result = DecodeMemoText(text.Copy(begin, end - begin));
             break;
+        }
         case Qt::ImCursorPosition:
             result = unitsTo(cursor_);
             break;
@@ -310,12 +318,16 @@ QVariant MemoEdit::inputMethodQuery(Qt::InputMethodQuery query) const {
         case Qt::ImCurrentSelection:
             result = DecodeMemoText(SelectedBytes());
             break;
-        case Qt::ImTextBeforeCursor:
+        case Qt::ImTextBeforeCursor: {
+            const std::uint64_t begin = surrounding().first;
             result = DecodeMemoText(text.Copy(begin, cursor_ - begin));
             break;
-        case Qt::ImTextAfterCursor:
+        }
+        case Qt::ImTextAfterCursor: {
+            const std::uint64_t end = surrounding().second;
             result = DecodeMemoText(text.Copy(cursor_, std::max(end, cursor_) - cursor_));
             break;
+        }
         default:
             result = QAbstractScrollArea::inputMethodQuery(query);
             break;
