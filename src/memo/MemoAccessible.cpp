@@ -14,6 +14,13 @@ QAccessibleInterface* CreateInterface(const QString& className, QObject* object)
     return nullptr;
 }
 
+// The characters from start to end, line breaks as '\n'.
+QString Characters(const MemoEdit& memo, int start, int end) {
+    const std::uint64_t from = memo.OffsetOf(start);
+    const std::uint64_t to = memo.OffsetOf(std::max(start, end));
+    return DecodeMemoText(memo.Text().Copy(from, to - from));
+}
+
 } // namespace
 
 void InstallMemoAccessibility() {
@@ -90,9 +97,7 @@ void MemoAccessible::setCursorPosition(int position) {
 }
 
 QString MemoAccessible::text(int startOffset, int endOffset) const {
-    const std::uint64_t from = Memo()->OffsetOf(startOffset);
-    const std::uint64_t to = Memo()->OffsetOf(std::max(startOffset, endOffset));
-    return DecodeMemoText(Memo()->Text().Copy(from, to - from));
+    return Characters(*Memo(), startOffset, endOffset);
 }
 
 int MemoAccessible::characterCount() const {
@@ -195,8 +200,7 @@ void NotifyAccessibleChanged(MemoEdit& memo, std::uint64_t position, std::string
     }
     if (addedUnits > 0) {
         QAccessibleTextInsertEvent event(&memo, at,
-                                         memo.TextBetween(at, at + static_cast<int>(addedUnits))
-                                             .replace(QChar(QChar::ParagraphSeparator), u'\n'));
+                                         Characters(memo, at, at + static_cast<int>(addedUnits)));
         QAccessible::updateAccessibility(&event);
     }
 }

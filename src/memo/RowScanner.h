@@ -40,11 +40,6 @@ public:
         return true;
     }
 
-    // The end of the text: the row in progress ends at the terminator.
-    static std::uint64_t Finish(std::uint64_t textSize) { return textSize + 1; }
-
-    std::uint64_t RowStart() const { return rowStart_; }
-
 private:
     static bool IsBlank(char32_t c) { return c == U' ' || c == U'\t' || c == 0x3000; }
     static bool IsIdeographic(char32_t c);
