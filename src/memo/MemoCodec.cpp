@@ -163,4 +163,10 @@ std::optional<std::string> ToMemoForm(std::string_view bytes) {
     return text;
 }
 
+std::string MemoTextOf(std::string bytes) {
+    bytes.resize(BeforeNull(bytes).size());
+    std::optional<std::string> normal = ToMemoForm(bytes);
+    return normal ? std::move(*normal) : std::move(bytes);
+}
+
 } // namespace memocodec

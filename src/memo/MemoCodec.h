@@ -122,4 +122,7 @@ inline std::string_view BeforeNull(std::string_view bytes) {
 // need no copy.
 std::optional<std::string> ToMemoForm(std::string_view bytes);
 
+// Bytes as a memo takes them: up to their first 00 byte, in memo form.
+std::string MemoTextOf(std::string bytes);
+
 } // namespace memocodec

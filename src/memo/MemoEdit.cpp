@@ -40,11 +40,8 @@ struct Stretch {
 } // namespace
 
 std::string MemoEdit::MemoBytesOf(const QString& text) {
-    const std::string bytes = memocodec::Encode(reinterpret_cast<const char16_t*>(text.utf16()),
-                                                static_cast<std::size_t>(text.size()), true);
-    const std::string_view kept = memocodec::BeforeNull(bytes);
-    std::optional<std::string> normal = memocodec::ToMemoForm(kept);
-    return normal ? std::move(*normal) : std::string(kept);
+    return memocodec::MemoTextOf(memocodec::Encode(reinterpret_cast<const char16_t*>(text.utf16()),
+                                                   static_cast<std::size_t>(text.size()), true));
 }
 
 MemoEdit::MemoEdit(QWidget* parent)
@@ -209,7 +206,10 @@ void MemoEdit::HistoryChanged() {
 }
 
 void MemoEdit::InsertText(const QString& text, MemoDocument::Command command) {
-    const std::string bytes = MemoBytesOf(text);
+    InsertBytes(MemoBytesOf(text), command);
+}
+
+void MemoEdit::InsertBytes(std::string_view bytes, MemoDocument::Command command) {
     const std::uint64_t from = std::min(anchor_, cursor_);
     const std::uint64_t to = std::max(anchor_, cursor_);
     if (bytes.empty() && from == to)

@@ -139,6 +139,8 @@ private:
     void Changed(const TextChange& change, std::string_view removedBytes,
                  std::uint64_t unitsBefore);
     void InsertText(const QString& text, MemoDocument::Command command);
+    // Puts memo bytes in place of the selection, the caret after them.
+    void InsertBytes(std::string_view bytes, MemoDocument::Command command);
     void InsertFromMime(const QMimeData* mime);
     void DeleteSelection();
     void DeleteBackward(bool word);

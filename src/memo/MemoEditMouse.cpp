@@ -154,24 +154,13 @@ QMimeData* MemoEdit::MimeFor(const std::string& bytes) const {
 std::string MemoEdit::BytesFrom(const QMimeData* mime) {
     if (!mime)
         return {};
-    if (mime->hasFormat(kMemoBytesFormat)) {
-        const QByteArray data = mime->data(kMemoBytesFormat);
-        const std::string_view bytes =
-            memocodec::BeforeNull({data.constData(), static_cast<std::size_t>(data.size())});
-        std::optional<std::string> normal = memocodec::ToMemoForm(bytes);
-        return normal ? std::move(*normal) : std::string(bytes);
-    }
+    if (mime->hasFormat(kMemoBytesFormat))
+        return memocodec::MemoTextOf(mime->data(kMemoBytesFormat).toStdString());
     return mime->hasText() ? MemoBytesOf(mime->text()) : std::string();
 }
 
 void MemoEdit::InsertFromMime(const QMimeData* mime) {
-    const std::string bytes = BytesFrom(mime);
-    const auto [from, to] = std::minmax(anchor_, cursor_);
-    if (bytes.empty() && from == to)
-        return;
-    Replace(MemoDocument::Command::Other, from, to, bytes);
-    SetSelection(from + bytes.size(), from + bytes.size());
-    EnsureVisible(cursor_);
+    InsertBytes(BytesFrom(mime), MemoDocument::Command::Other);
 }
 
 void MemoEdit::copy() {
