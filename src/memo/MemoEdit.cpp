@@ -16,7 +16,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <stdexcept>
 
 namespace {
 
@@ -71,8 +70,7 @@ QString MemoEdit::toPlainText() const {
 void MemoEdit::setPlainText(const QString& text) {
     Guard([&] {
         const std::string bytes = MemoBytesOf(text);
-        if (bytes.size() > kMemoCapacity)
-            throw std::runtime_error("Text exceeds memo capacity");
+        CheckMemoCapacity(bytes.size());
         SetText(bytes);
     });
 }
@@ -133,8 +131,7 @@ void MemoEdit::SelectBytes(std::uint64_t anchor, std::uint64_t position) {
 
 void MemoEdit::Replace(MemoDocument::Command command, std::uint64_t from, std::uint64_t to,
                        std::string_view bytes, bool continueStep) {
-    if (Text().Size() - (to - from) + bytes.size() > kMemoCapacity)
-        throw std::runtime_error("Text exceeds memo capacity");
+    CheckMemoCapacity(Text().Size() - (to - from) + bytes.size());
     preferredX_.reset();
     document_.Edit(command, from, to - from, bytes, continueStep, ChangeObserver());
     HistoryChanged();

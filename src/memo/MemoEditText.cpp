@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <limits>
-#include <stdexcept>
 
 std::string MemoText(const MemoEdit& memo) {
     return memo.Text().Text();
@@ -13,8 +12,7 @@ std::string MemoText(const MemoEdit& memo) {
 
 void SetMemoText(MemoEdit& memo, std::string_view text) {
     text = memocodec::BeforeNull(text);
-    if (text.size() > kMemoCapacity)
-        throw std::runtime_error("Text exceeds memo capacity");
+    CheckMemoCapacity(text.size());
     const std::optional<std::string> normal = memocodec::ToMemoForm(text);
     memo.SetText(normal ? std::string_view(*normal) : text);
 }

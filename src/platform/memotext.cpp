@@ -81,10 +81,14 @@ std::string MemoText(const QPlainTextEdit& memo) {
     return MemoText(*memo.document());
 }
 
-void SetMemoText(QPlainTextEdit& memo, std::string_view text) {
-    text = text.substr(0, text.find('\0'));
-    if (text.size() > kMemoCapacity)
+void CheckMemoCapacity(std::uint64_t bytes) {
+    if (bytes > kMemoCapacity)
         throw std::runtime_error("Text exceeds memo capacity");
+}
+
+void SetMemoText(QPlainTextEdit& memo, std::string_view text) {
+    text = memocodec::BeforeNull(text);
+    CheckMemoCapacity(text.size());
     memo.setPlainText(DecodeMemoText(text));
 }
 

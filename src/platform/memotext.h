@@ -21,6 +21,10 @@ class QTextDocument;
 // to 80 MiB of data, at 3.125 bytes of text per byte.
 inline constexpr std::size_t kMemoCapacity = std::size_t{256} << 20;
 
+// Throws std::runtime_error("Text exceeds memo capacity") for a text of more
+// than kMemoCapacity bytes.
+void CheckMemoCapacity(std::uint64_t bytes);
+
 // bytes -> QString; invalid UTF-8 bytes become U+DC80 + (byte - 0x80).
 QString DecodeBytes(std::string_view bytes);
 // QString -> bytes; U+DC80..U+DCFF become their byte again. Any other unpaired
