@@ -1,6 +1,7 @@
 #include "datafile.h"
 
 #include "datatexterrors.h"
+#include "hexdigits.h"
 #include "largebuffer.h"
 
 #include <fcntl.h>
@@ -78,13 +79,12 @@ public:
     explicit HexLineWriter(std::string& text) : text_(text) {}
 
     void Append(const unsigned char* bytes, std::size_t count) {
-        static constexpr char kDigits[] = "0123456789ABCDEF";
         const std::size_t at = text_.size();
         text_.resize(at + 3 * count + 2 * (count / 16 + 1));
         char* out = text_.data() + at;
         for (std::size_t i = 0; i < count; ++i) {
-            *out++ = kDigits[bytes[i] >> 4];
-            *out++ = kDigits[bytes[i] & 0xF];
+            *out++ = kUpperHexDigits[bytes[i] >> 4];
+            *out++ = kUpperHexDigits[bytes[i] & 0xF];
             *out++ = ' ';
             if (++inLine_ == 16) {
                 *out++ = '\r';

@@ -1,8 +1,11 @@
-// The value of every byte as a hexadecimal digit, -1 for a byte that is none.
+// Hexadecimal digits both ways: the upper-case digit of every value 0 to 15,
+// and the value of every byte as a digit, -1 for a byte that is none.
 #pragma once
 
 #include <array>
 #include <cstdint>
+
+inline constexpr char kUpperHexDigits[] = "0123456789ABCDEF";
 
 constexpr std::array<std::int8_t, 256> MakeHexDigitTable() {
     std::array<std::int8_t, 256> table{};

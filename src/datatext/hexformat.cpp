@@ -1,10 +1,11 @@
 #include "hexformat.h"
 
+#include "hexdigits.h"
+
 std::string HexDigits(std::uint32_t value, int minDigits) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
     std::string reversed;
     do {
-        reversed.push_back(kDigits[value & 0xF]);
+        reversed.push_back(kUpperHexDigits[value & 0xF]);
         value >>= 4;
     } while (value != 0);
     while (static_cast<int>(reversed.size()) < minDigits)

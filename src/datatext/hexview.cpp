@@ -9,8 +9,6 @@
 
 namespace {
 
-constexpr char kDigits[] = "0123456789ABCDEF";
-
 std::string_view TrimBlanks(std::string_view text) {
     auto blank = [](char c) { return static_cast<unsigned char>(c) <= 32; };
     while (!text.empty() && blank(text.front()))
@@ -93,8 +91,8 @@ std::string TextToHexView(std::string_view text, std::span<const std::size_t> nu
             ++next;
         if (next != nullOffsets.end() && *next == i && byte == '.')
             byte = 0;
-        out[0] = kDigits[byte >> 4];
-        out[1] = kDigits[byte & 0xF];
+        out[0] = kUpperHexDigits[byte >> 4];
+        out[1] = kUpperHexDigits[byte & 0xF];
     }
     return hex;
 }

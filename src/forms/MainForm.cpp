@@ -148,12 +148,10 @@ void TForm1::BtnCaculateClick() {
         throw EConvertError(std::get<CalcConvertError>(result).message);
 }
 
+// The calculation reports a bad token as the view toggle reports one of the
+// right length, and selects two characters whatever its length.
 void TForm1::ReportBadToken(std::size_t index) {
-    dialogs.MessageBox(this, QStringLiteral("存在无效16进制！"), QStringLiteral("错误"),
-                       MsgButtons::Ok, MsgIcon::Critical);
-    ui->Memo1->setFocus();
-    // Assumes two digits and one separator per earlier token, as the hex view writes them.
-    SelectMemoText(*ui->Memo1, static_cast<qsizetype>(3 * index), 2);
+    ReportBadHexViewToken({.index = index, .length = 2, .twoCharacters = true});
     ui->EditValue->clear();
 }
 
@@ -221,18 +219,14 @@ void TForm1::BtnImportClick() {
     if (!chosen)
         return;
     const std::string path = QFile::encodeName(*chosen).toStdString();
-    switch (DataFileKindOf(path)) {
-    case DataFileKind::Text:
-        ui->Memo1->clear();
-        SetMemoText(*ui->Memo1, ReadTextFile(path, kMemoCapacity));
-        break;
-    case DataFileKind::Binary:
-        ui->Memo1->clear();
-        SetMemoText(*ui->Memo1, ReadBinaryFileAsHexLines(path, kMemoCapacity));
-        break;
-    case DataFileKind::Other:
-        break;
-    }
+    const DataFileKind kind = DataFileKindOf(path);
+    if (kind == DataFileKind::Other)
+        return;
+    // Emptied before the file is read, so that a failed import leaves it empty.
+    ui->Memo1->clear();
+    SetMemoText(*ui->Memo1, kind == DataFileKind::Text
+                                ? ReadTextFile(path, kMemoCapacity)
+                                : ReadBinaryFileAsHexLines(path, kMemoCapacity));
 }
 
 void TForm1::BtnSaveClick() {

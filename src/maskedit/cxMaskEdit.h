@@ -137,12 +137,12 @@ private:
     bool CaretKey(QKeyEvent* event);
     bool DeletionKey(QKeyEvent* event);
     void Forward(bool accepted, QKeyEvent* event);
+    void Perform(bool accepted, void (QLineEdit::*edit)());
     void TypeText(const QString& typed);
     bool InsertText(const QString& inserted);
     void PasteFromClipboard();
     void CutSelection();
     void DeleteSelection();
-    void Backspace();
     void RouteClipboardActions(QMenu& menu);
 
     TcxMaskEditProperties properties_;

@@ -87,7 +87,7 @@ bool TcxMaskEdit::DeletionKey(QKeyEvent* event) {
     const Qt::KeyboardModifiers modifiers = EditModifiers(*event);
     const int key = event->key();
     if (key == Qt::Key_Delete && modifiers == Qt::ShiftModifier && !hasSelectedText()) {
-        Backspace();
+        Perform(mode_->HandleBackspace(), &QLineEdit::backspace);
         return true;
     }
     if (event->matches(QKeySequence::Cut)) {
@@ -149,6 +149,14 @@ void TcxMaskEdit::Forward(bool accepted, QKeyEvent* event) {
     QLineEdit::keyPressEvent(event);
 }
 
+// So is an edit the field makes in a key's place.
+void TcxMaskEdit::Perform(bool accepted, void (QLineEdit::*edit)()) {
+    if (!accepted)
+        return;
+    OwnEdit own(*this);
+    (this->*edit)();
+}
+
 // Typed text goes through the mask one character at a time.
 void TcxMaskEdit::TypeText(const QString& typed) {
     const QString text = InCharCase(typed);
@@ -208,24 +216,12 @@ void TcxMaskEdit::CutSelection() {
     if (!hasSelectedText() || echoMode() != Normal)
         return;
     QGuiApplication::clipboard()->setText(selectedText());
-    if (isReadOnly())
-        return;
-    OwnEdit edit(*this);
-    if (!Masking() || mode_->HandleDelete())
-        backspace();
+    if (!isReadOnly())
+        DeleteSelection();
 }
 
 void TcxMaskEdit::DeleteSelection() {
-    OwnEdit edit(*this);
-    if (!Masking() || mode_->HandleDelete())
-        del();
-}
-
-// Shift+Delete with nothing selected.
-void TcxMaskEdit::Backspace() {
-    OwnEdit edit(*this);
-    if (mode_->HandleBackspace())
-        backspace();
+    Perform(!Masking() || mode_->HandleDelete(), &QLineEdit::del);
 }
 
 // The composition stays on show as the edit draws it; only committed text

@@ -43,17 +43,15 @@ QRect VirtualDesktop() {
 }
 
 QPoint HelpPlacement(const QRect& owner, QSize outer, const QRect& desktop) {
-    int left = owner.left() + RoundHalfEven((owner.width() - outer.width()) / 2.0);
-    int top = owner.top() + RoundHalfEven((owner.height() - outer.height()) / 2.0);
-    if (left < desktop.left())
-        left = desktop.left();
-    if (top < desktop.top())
-        top = desktop.top();
-    if (left + outer.width() > desktop.width())
-        left = desktop.width() - outer.width();
-    if (top + outer.height() > desktop.height())
-        top = desktop.height() - outer.height();
-    return {left, top};
+    QPoint p =
+        RaiseToDesktop({owner.left() + RoundHalfEven((owner.width() - outer.width()) / 2.0),
+                        owner.top() + RoundHalfEven((owner.height() - outer.height()) / 2.0)},
+                       desktop);
+    if (p.x() + outer.width() > desktop.width())
+        p.setX(desktop.width() - outer.width());
+    if (p.y() + outer.height() > desktop.height())
+        p.setY(desktop.height() - outer.height());
+    return p;
 }
 
 QPoint CentredOnScreen(QSize screen, QSize outer, const QRect& virtualDesktop) {
