@@ -1,5 +1,6 @@
 #include "InputReader.h"
 
+#include "Calculate.h"
 #include "hextokens.h"
 
 #include <cerrno>
@@ -10,7 +11,6 @@
 
 namespace {
 
-constexpr char kNoText[] = "文本不能为空！";
 constexpr char kBadHex[] = "存在无效16进制！";
 
 [[noreturn]] void ThrowSystemError(const std::string& name) {
@@ -58,14 +58,7 @@ std::string TokenAt(std::string_view text, std::size_t index) {
 
 // A bad token voids what the sink got: the caller drops it with the input.
 void ReadHex(std::string_view text, const std::string& name, const BlockSink& sink) {
-    std::vector<std::uint8_t> block(kInputBlockSize);
-    HexByteReader reader(text);
-    std::size_t n;
-    do {
-        n = reader.Read(block);
-        sink(std::span(block).first(n));
-    } while (n == block.size());
-    if (const auto index = reader.FailedIndex())
+    if (const auto index = ReadHexBlocks(text, kInputBlockSize, sink))
         throw CliError(name + ": " + kBadHex + TokenAt(text, *index));
 }
 
@@ -74,7 +67,7 @@ void ReadHex(std::string_view text, const std::string& name, const BlockSink& si
 void ReadInput(const CliInput& input, const BlockSink& sink) {
     using Kind = CliInput::Kind;
     if ((input.kind == Kind::Hex || input.kind == Kind::Text) && input.value.empty())
-        throw CliError(input.Name() + ": " + kNoText);
+        throw CliError(input.Name() + ": " + std::string(CalcPromptText(CalcPrompt::NoText)));
     switch (input.kind) {
     case Kind::File:
         ReadFile(input.value, sink);

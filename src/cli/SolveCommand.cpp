@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -232,10 +233,7 @@ void PrintSummary(const Tally& tally, std::size_t count, std::ostream& out) {
                "toggled, it is the same set.\n";
 }
 
-CrcSolution Solve(const std::vector<SampleText>& texts, int width) {
-    std::vector<CrcSample> samples;
-    for (const SampleText& t : texts)
-        samples.push_back({t.data, t.value});
+CrcSolution Solve(std::span<const CrcSample> samples, int width) {
     CrcSolution solution = SolveCrc(samples, width);
     if (solution.tooFewSamples)
         throw CliError("these samples leave the polynomial open: give two samples of one "
@@ -248,13 +246,17 @@ CrcSolution Solve(const std::vector<SampleText>& texts, int width) {
 int SolveSamples(const CliOptions& options, std::ostream& out) {
     const std::vector<SampleText> texts = ReadSamples(options.samples);
     const std::vector<int> widths = Widths(options.solveWidth, texts);
+    std::vector<CrcSample> samples;
+    for (const SampleText& t : texts)
+        samples.push_back({t.data, t.value});
     // Every width is solved before anything is printed: too few samples print nothing.
     std::vector<CrcSolution> solutions;
     for (const int width : widths)
-        solutions.push_back(Solve(texts, width));
+        solutions.push_back(Solve(samples, width));
+    const bool oneLength = OneLength(texts);
     Tally tally;
     for (const CrcSolution& solution : solutions)
-        PrintSolution(solution, OneLength(texts), tally, out);
+        PrintSolution(solution, oneLength, tally, out);
     PrintSummary(tally, texts.size(), out);
     if (widths.back() == 32)
         out << "CRC-32 with 表逆序 and 算法逆序 set differently is not searched.\n";

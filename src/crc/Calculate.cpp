@@ -28,15 +28,9 @@ std::span<const std::uint8_t> Bytes(std::string_view text) {
 // The register after the tokens' bytes, or the index of the first bad token.
 std::variant<std::uint32_t, CalcBadToken> OverHexTokens(const CrcEngine& engine,
                                                         std::string_view text) {
-    std::vector<std::uint8_t> block(kBlock);
-    HexByteReader reader(text);
     std::uint32_t crc = engine.Start();
-    std::size_t n;
-    do {
-        n = reader.Read(block);
-        crc = engine.Update(crc, std::span(block).first(n));
-    } while (n == block.size());
-    if (const auto index = reader.FailedIndex())
+    if (const auto index =
+            ReadHexBlocks(text, kBlock, [&](auto block) { crc = engine.Update(crc, block); }))
         return CalcBadToken{*index};
     return crc;
 }
@@ -68,6 +62,19 @@ CalcResult Calculate(const CalcRequest& request, CrcPath limit) {
     } catch (const EConvertError& e) {
         return CalcConvertError{e.what()};
     }
+}
+
+std::optional<std::size_t>
+ReadHexBlocks(std::string_view text, std::size_t blockSize,
+              const std::function<void(std::span<const std::uint8_t>)>& sink) {
+    std::vector<std::uint8_t> block(blockSize);
+    HexByteReader reader(text);
+    std::size_t n;
+    do {
+        n = reader.Read(block);
+        sink(std::span(block).first(n));
+    } while (n == block.size());
+    return reader.FailedIndex();
 }
 
 std::string_view CalcPromptText(CalcPrompt prompt) {

@@ -5,6 +5,10 @@
 #include "CrcEngine.h"
 
 #include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -42,6 +46,13 @@ using CalcResult = std::variant<std::string, CalcPrompt, CalcBadToken, CalcConve
 
 // Upper-case digits: 4 for CRC-16 (more when the XOR value is wider), 8 for CRC-32.
 CalcResult Calculate(const CalcRequest& request, CrcPath limit = FastestCrcPath());
+
+// Hands the bytes of hexadecimal data to sink in order, in blocks of at most
+// blockSize, as Calculate reads them. Returns the index of the first token that
+// does not convert (0 for data without tokens), if any; what sink got is then void.
+std::optional<std::size_t>
+ReadHexBlocks(std::string_view text, std::size_t blockSize,
+              const std::function<void(std::span<const std::uint8_t>)>& sink);
 
 // The prompt's text in UTF-8, to be shown in a box titled "提示".
 std::string_view CalcPromptText(CalcPrompt prompt);

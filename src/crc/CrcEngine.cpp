@@ -109,8 +109,7 @@ std::string_view CrcPathName(CrcPath path) {
 }
 
 std::uint32_t EffectivePoly(const CrcParams& params) {
-    const std::uint32_t mask = params.width == 32 ? 0xFFFFFFFFu : 0xFFFFu;
-    const std::uint32_t poly = params.poly & mask;
+    const std::uint32_t poly = params.poly & WidthMask(params.width);
     return params.reversePoly ? ReverseBits(poly, static_cast<std::uint8_t>(params.width / 4))
                               : poly;
 }
@@ -129,7 +128,7 @@ std::array<std::uint32_t, 256> MakeCrcTable(int width, std::uint32_t poly, bool 
 CrcEngine::CrcEngine(const CrcParams& params, CrcPath limit) : params_(params) {
     if (params.width != 16 && params.width != 32)
         throw std::invalid_argument("CRC width must be 16 or 32");
-    mask_ = params.width == 32 ? 0xFFFFFFFFu : 0xFFFFu;
+    mask_ = WidthMask(params.width);
     normal_ = !params.reflectedUpdate;
     const std::uint32_t poly = EffectivePoly(params);
     table_ = MakeCrcTable(params.width, poly, params.reflectedTable);

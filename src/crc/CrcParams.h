@@ -14,3 +14,8 @@ struct CrcParams {
     // XORed into the result whole: bits above a CRC-16 show in the result.
     std::optional<std::uint32_t> xorOut;
 };
+
+// The register's bits for a width of 16 or 32.
+constexpr std::uint32_t WidthMask(int width) {
+    return width == 32 ? 0xFFFFFFFFu : 0xFFFFu;
+}

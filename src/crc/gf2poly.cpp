@@ -1,5 +1,7 @@
 #include "gf2poly.h"
 
+#include "crc.h"
+
 #include <bit>
 
 namespace gf2 {
@@ -70,10 +72,8 @@ std::uint64_t Lcm(std::uint64_t a, std::uint64_t b) {
 }
 
 std::uint64_t Reverse64(std::uint64_t a) {
-    std::uint64_t r = 0;
-    for (int i = 0; i < 64; ++i, a >>= 1)
-        r = (r << 1) | (a & 1);
-    return r;
+    const std::uint64_t low = ReverseBits(static_cast<std::uint32_t>(a), 8);
+    return low << 32 | ReverseBits(static_cast<std::uint32_t>(a >> 32), 8);
 }
 
 } // namespace gf2

@@ -146,7 +146,7 @@ CrcSolution SolveCrc(std::span<const CrcSample> samples, int width, SolveScope s
 
 bool FitHolds(const CrcFit& fit, const CrcParams& params) {
     const CrcParams& own = fit.params;
-    const std::uint32_t mask = own.width == 32 ? 0xFFFFFFFFu : 0xFFFFu;
+    const std::uint32_t mask = WidthMask(own.width);
     const std::uint32_t xorOut = params.xorOut.value_or(0);
     return params.width == own.width && EffectivePoly(params) == EffectivePoly(own) &&
            params.reflectedTable == own.reflectedTable &&

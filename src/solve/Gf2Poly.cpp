@@ -1,15 +1,11 @@
 #include "Gf2Poly.h"
 
+#include "crc.h"
+
 #include <bit>
 #include <utility>
 
 namespace {
-
-std::uint8_t ReverseByte(std::uint8_t b) {
-    b = static_cast<std::uint8_t>((b & 0xF0) >> 4 | (b & 0x0F) << 4);
-    b = static_cast<std::uint8_t>((b & 0xCC) >> 2 | (b & 0x33) << 2);
-    return static_cast<std::uint8_t>((b & 0xAA) >> 1 | (b & 0x55) << 1);
-}
 
 // The 32 bits of v spread to the even bits of a word: squaring over GF(2)
 // only interleaves zeros, since the cross terms cancel in pairs.
@@ -40,7 +36,7 @@ Gf2Poly Gf2Poly::FromMessage(std::span<const std::uint8_t> data, bool reflectByt
     Gf2Poly p;
     p.words_.assign((data.size() + 7) / 8, 0);
     for (std::size_t i = 0; i < data.size(); ++i) {
-        const std::uint8_t b = reflectBytes ? ReverseByte(data[i]) : data[i];
+        const std::uint32_t b = reflectBytes ? ReverseBits(data[i], 2) : data[i];
         const std::size_t place = data.size() - 1 - i;
         p.words_[place / 8] |= std::uint64_t{b} << (8 * (place % 8));
     }

@@ -1,14 +1,12 @@
 #include "InitXorSystem.h"
 
+#include "gf2poly.h"
+
 #include <algorithm>
 #include <bit>
 #include <utility>
 
 namespace {
-
-int HighestBit(std::uint64_t v) {
-    return 63 - std::countl_zero(v);
-}
 
 bool Parity(std::uint64_t v) {
     return (std::popcount(v) & 1) != 0;
@@ -17,7 +15,7 @@ bool Parity(std::uint64_t v) {
 // Inserts v into a basis kept by highest bit; false when v depends on it.
 bool InsertEchelon(std::array<std::uint64_t, 64>& basis, std::uint64_t v) {
     while (v != 0) {
-        const int top = HighestBit(v);
+        const int top = gf2::Degree(v);
         if (basis[static_cast<std::size_t>(top)] == 0) {
             basis[static_cast<std::size_t>(top)] = v;
             return true;
@@ -75,7 +73,7 @@ std::pair<std::uint32_t, std::uint32_t> InitXorFamily::Member(std::uint64_t inde
 
 std::uint64_t InitXorFamily::Reduced(std::uint64_t v) const {
     for (const std::uint64_t b : basis_)
-        if ((v >> HighestBit(b)) & 1)
+        if ((v >> gf2::Degree(b)) & 1)
             v ^= b;
     return v;
 }
@@ -90,7 +88,7 @@ bool InitXorSystem::Add(std::span<const std::uint32_t> columns, std::uint32_t re
         Row row{rows[static_cast<std::size_t>(j)] | std::uint64_t{1} << (width_ + j),
                 ((residue >> j) & 1) != 0};
         while (row.coefficients != 0) {
-            Row& pivot = pivots_[static_cast<std::size_t>(HighestBit(row.coefficients))];
+            Row& pivot = pivots_[static_cast<std::size_t>(gf2::Degree(row.coefficients))];
             if (pivot.coefficients == 0) {
                 pivot = row;
                 ++rank_;

@@ -34,7 +34,7 @@ public:
 
 private:
     Gf2Poly U(const CrcSample& s) const {
-        const std::uint32_t c = s.crc & (width_ == 32 ? 0xFFFFFFFFu : 0xFFFFu);
+        const std::uint32_t c = s.crc & WidthMask(width_);
         const std::uint32_t read =
             reflected_ ? ReverseBits(c, static_cast<std::uint8_t>(width_ / 4)) : c;
         return Gf2Poly::FromMessage(s.data, reflected_).Shifted(width_) ^ Gf2Poly(read);

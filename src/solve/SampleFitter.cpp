@@ -82,9 +82,8 @@ FitTrace SampleFitter::Fit(const CrcEngine& engine) const {
     FitTrace trace;
     InitXorSystem system(width_);
     ZeroRunColumns columns(engine, stops_, zeros_);
-    const std::uint32_t mask = width_ == 32 ? 0xFFFFFFFFu : 0xFFFFu;
     for (const CrcSample& s : samples_) {
-        const std::uint32_t residue = (s.crc ^ engine.Update(0, s.data)) & mask;
+        const std::uint32_t residue = (s.crc ^ engine.Update(0, s.data)) & WidthMask(width_);
         if (!system.Add(columns.At(s.data.size()), residue))
             return trace;
         ++trace.fitted;

@@ -29,7 +29,6 @@ class SampleFitter {
 public:
     SampleFitter(std::span<const CrcSample> samples, int width);
 
-    std::size_t Count() const { return samples_.size(); }
     // The engine path a candidate should take: byte-wise for short samples,
     // where building the slicing tables would cost more than it saves.
     CrcPath Path() const;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <optional>
 #include <random>
 #include <string>
 
@@ -90,6 +91,42 @@ TEST(Calculate, BadTokenIndexCountsAcrossBlocks) {
         text += "5Z 00";
         EXPECT_EQ(Calculate(Modbus(text, true)), CalcResult(CalcBadToken{bad}));
     }
+}
+
+// The blocks come in order, none longer than asked, the last one short (empty
+// when the bytes fill whole blocks); a bad token stops them and is reported.
+TEST(ReadHexBlocks, BlocksInOrderAndTheFirstBadToken) {
+    for (const std::size_t count :
+         {std::size_t{0}, std::size_t{1}, std::size_t{3}, std::size_t{4}, std::size_t{9}}) {
+        std::string text;
+        std::vector<std::uint8_t> expected;
+        for (std::size_t i = 0; i < count; ++i) {
+            char token[8];
+            std::snprintf(token, sizeof token, "%zX ", i + 1);
+            text += token;
+            expected.push_back(static_cast<std::uint8_t>(i + 1));
+        }
+        std::vector<std::uint8_t> got;
+        std::vector<std::size_t> sizes;
+        const auto failed = ReadHexBlocks(text + "\r\n", 4, [&](auto block) {
+            got.insert(got.end(), block.begin(), block.end());
+            sizes.push_back(block.size());
+        });
+        std::vector<std::size_t> expectedSizes(count / 4, 4);
+        expectedSizes.push_back(count % 4);
+        if (count == 0) {
+            EXPECT_EQ(failed, std::optional<std::size_t>(0)) << "no tokens";
+        } else {
+            EXPECT_EQ(failed, std::nullopt) << count;
+            EXPECT_EQ(got, expected) << count;
+        }
+        EXPECT_EQ(sizes, expectedSizes) << count;
+    }
+    std::vector<std::uint8_t> got;
+    EXPECT_EQ(ReadHexBlocks("01 02 03 04 05 0G 07", 4,
+                            [&](auto block) { got.insert(got.end(), block.begin(), block.end()); }),
+              std::optional<std::size_t>(5));
+    EXPECT_EQ(got, (std::vector<std::uint8_t>{1, 2, 3, 4, 5}));
 }
 
 std::string HexText(const std::vector<std::uint8_t>& bytes, std::mt19937& rng) {
