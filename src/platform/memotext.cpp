@@ -1,6 +1,7 @@
 #include "memotext.h"
 
 #include "MemoCodec.h"
+#include "datatexterrors.h"
 
 #include <QPlainTextEdit>
 #include <QTextCursor>
@@ -83,7 +84,7 @@ std::string MemoText(const QPlainTextEdit& memo) {
 
 void CheckMemoCapacity(std::uint64_t bytes) {
     if (bytes > kMemoCapacity)
-        throw std::runtime_error("Text exceeds memo capacity");
+        throw ECapacityError();
 }
 
 void SetMemoText(QPlainTextEdit& memo, std::string_view text) {

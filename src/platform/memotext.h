@@ -21,7 +21,7 @@ class QTextDocument;
 // to 80 MiB of data, at 3.125 bytes of text per byte.
 inline constexpr std::size_t kMemoCapacity = std::size_t{256} << 20;
 
-// Throws std::runtime_error("Text exceeds memo capacity") for a text of more
+// Throws ECapacityError ("Text exceeds memo capacity") for a text of more
 // than kMemoCapacity bytes.
 void CheckMemoCapacity(std::uint64_t bytes);
 
@@ -45,7 +45,7 @@ std::string MemoText(const QPlainTextEdit& memo);
 // the text ends before its first 00 byte. Bytes spelling a character the document
 // would take as a line or block break (U+2028, U+2029, U+FDD0, U+FDD1) go in as
 // escapes, so that MemoText gives them back unchanged. A text longer than
-// kMemoCapacity throws std::runtime_error("Text exceeds memo capacity").
+// kMemoCapacity throws ECapacityError ("Text exceeds memo capacity").
 void SetMemoText(QPlainTextEdit& memo, std::string_view text);
 
 // Character positions in a memo and byte offsets in its memo text. A position
