@@ -5,6 +5,7 @@
 #include "InputReader.h"
 #include "SolveCommand.h"
 #include "crc.h"
+#include "hexdigits.h"
 #include "hexformat.h"
 
 #include <algorithm>
@@ -18,15 +19,21 @@ constexpr int kFailed = 2;
 
 // As the main window shows it, or as the bytes go out on the wire. A CRC-16
 // widened by its XOR value keeps every byte its digits reach.
-std::string FormatCrc(std::uint32_t value, int width, CrcLayout layout) {
-    const std::string digits = HexDigits(value, width / 4);
+std::string FormatCrc(CrcWord value, int width, CrcLayout layout) {
+    // A wider XOR value shows whole, as in the main window.
+    int nibbles = (width + 3) / 4;
+    while (nibbles < 32 && (value >> (4 * nibbles)) != 0)
+        ++nibbles;
+    std::string digits;
+    for (int shift = 4 * (nibbles - 1); shift >= 0; shift -= 4)
+        digits += kUpperHexDigits[(value >> shift) & 0xF];
     if (layout == CrcLayout::Digits)
         return digits;
     const std::size_t count = (digits.size() + 1) / 2;
     std::string bytes;
     for (std::size_t i = 0; i < count; ++i) {
         const std::size_t shift = 8 * (layout == CrcLayout::LowByteFirst ? i : count - 1 - i);
-        bytes += (i ? " " : "") + HexDigits((value >> shift) & 0xFF, 2);
+        bytes += (i ? " " : "") + HexDigits(static_cast<std::uint8_t>(value >> shift), 2);
     }
     return bytes;
 }
@@ -41,7 +48,7 @@ int Checksums(const CliOptions& options, std::ostream& out, std::ostream& err) {
     int status = 0;
     for (const CliInput& input : options.inputs) {
         try {
-            std::uint32_t crc = engine.Start();
+            CrcWord crc = engine.Start();
             ReadInput(input, [&](auto block) { crc = engine.Update(crc, block); });
             out << FormatCrc(engine.Finish(crc), options.params.width, options.layout);
             out << (named ? "  " + input.Name() : "") << '\n';
@@ -54,9 +61,9 @@ int Checksums(const CliOptions& options, std::ostream& out, std::ostream& err) {
 }
 
 // Every catalogue algorithm over one input, all in one pass.
-std::vector<std::uint32_t> CatalogueResults(const CliInput& input) {
+std::vector<CrcWord> CatalogueResults(const CliInput& input) {
     std::vector<CrcEngine> engines;
-    std::vector<std::uint32_t> registers;
+    std::vector<CrcWord> registers;
     for (const CatalogueEntry& entry : CrcCatalogue()) {
         engines.emplace_back(ToCrcParams(entry));
         registers.push_back(engines.back().Start());
@@ -78,18 +85,18 @@ std::size_t LongestName() {
 }
 
 int AllResults(const CliOptions& options, std::ostream& out) {
-    const std::vector<std::uint32_t> results = CatalogueResults(options.inputs.front());
+    const std::vector<CrcWord> results = CatalogueResults(options.inputs.front());
     const auto column = static_cast<int>(LongestName() + 2);
     for (std::size_t i = 0; i < results.size(); ++i) {
         const CatalogueEntry& entry = CrcCatalogue()[i];
         out << std::left << std::setw(column) << entry.name
-            << FormatCrc(results[i], entry.width, options.layout) << '\n';
+            << FormatCrc(results[i], entry.model.width, options.layout) << '\n';
     }
     return 0;
 }
 
 int Find(const CliOptions& options, std::ostream& out) {
-    const std::vector<std::uint32_t> results = CatalogueResults(options.inputs.front());
+    const std::vector<CrcWord> results = CatalogueResults(options.inputs.front());
     bool found = false;
     for (std::size_t i = 0; i < results.size(); ++i) {
         if (results[i] == options.findValue) {
@@ -110,12 +117,13 @@ int Table(const CrcParams& params, std::ostream& out) {
 }
 
 void PrintPreset(std::ostream& out, const CatalogueEntry& e, int column) {
-    const auto hex = [&](std::uint32_t value) { return HexDigits(value, e.width / 4); };
+    const CrcModel& m = e.model;
+    const auto hex = [&](CrcWord value) { return FormatCrc(value, m.width, CrcLayout::Digits); };
     const auto flag = [](bool value) { return value ? "true" : "false"; };
     std::ostringstream line;
-    line << std::left << std::setw(column) << e.name << std::setw(7) << e.width << std::setw(10)
-         << hex(e.poly) << std::setw(10) << hex(e.init) << std::setw(7) << flag(e.refin)
-         << std::setw(8) << flag(e.refout) << std::setw(10) << hex(e.xorout) << std::setw(10)
+    line << std::left << std::setw(column) << e.name << std::setw(7) << m.width << std::setw(10)
+         << hex(m.poly) << std::setw(10) << hex(m.init) << std::setw(7) << flag(m.refin)
+         << std::setw(8) << flag(m.refout) << std::setw(10) << hex(m.xorout) << std::setw(10)
          << hex(e.check) << e.aliases;
     std::string text = line.str();
     text.erase(text.find_last_not_of(' ') + 1);

@@ -57,7 +57,7 @@ TEST(QuenfoldCrcExecutable, ExitStatusAndMessages) {
     } cases[] = {
         {"$Q --modbus /no/such.bin", 2, "",
          "quenfold-crc: /no/such.bin: No such file or directory\n"},
-        {"$Q --find 1 --text 1", 1, "", ""},
+        {"$Q --find 1234 --text 1", 1, "", ""},
         {"$Q --version", 0, "quenfold-crc " QUENFOLD_VERSION "\n", ""},
         // A result that cannot be written is a failure.
         {"$Q --list-presets >/dev/full", 2, "", "quenfold-crc: write error\n"},
