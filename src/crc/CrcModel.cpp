@@ -2,7 +2,9 @@
 
 #include "CrcEngine.h"
 
+#include <algorithm>
 #include <array>
+#include <vector>
 
 namespace {
 
@@ -21,6 +23,93 @@ CrcWord MulMod(CrcWord a, CrcWord b, int width, CrcWord low) {
             product ^= a;
     }
     return product;
+}
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    const char lower = static_cast<char>(c | 0x20);
+    return lower >= 'a' && lower <= 'f' ? lower - 'a' + 10 : -1;
+}
+
+std::string Bits(int width) {
+    return std::to_string(width) + (width == 1 ? " bit" : " bits");
+}
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+struct Field {
+    std::string key; // lower case
+    std::string_view value;
+};
+
+// The line's name=value fields; a value that starts with a double quote runs
+// to the next one, blanks included.
+std::vector<Field> SplitFields(std::string_view line) {
+    std::vector<Field> fields;
+    std::size_t pos = 0;
+    for (;;) {
+        while (pos < line.size() && IsBlank(line[pos]))
+            ++pos;
+        if (pos == line.size())
+            return fields;
+        std::size_t end = pos;
+        while (end < line.size() && !IsBlank(line[end]) && line[end] != '=')
+            ++end;
+        const std::string_view key = line.substr(pos, end - pos);
+        if (end == line.size() || line[end] != '=' || key.empty()) {
+            while (end < line.size() && !IsBlank(line[end]))
+                ++end;
+            throw CrcModelError("'" + std::string(line.substr(pos, end - pos)) +
+                                "' is not a field: fields are written name=value");
+        }
+        Field field{std::string(key), {}};
+        std::ranges::transform(field.key, field.key.begin(),
+                               [](char c) { return c >= 'A' && c <= 'Z' ? char(c | 0x20) : c; });
+        pos = end + 1;
+        if (pos < line.size() && line[pos] == '"') {
+            end = line.find('"', pos + 1);
+            if (end == std::string_view::npos)
+                throw CrcModelError(field.key + ": no closing quote");
+            field.value = line.substr(pos + 1, end - pos - 1);
+            pos = end + 1;
+            if (pos < line.size() && !IsBlank(line[pos]))
+                throw CrcModelError(field.key + ": a blank must follow the closing quote");
+        } else {
+            end = pos;
+            while (end < line.size() && !IsBlank(line[end]))
+                ++end;
+            field.value = line.substr(pos, end - pos);
+            pos = end;
+        }
+        fields.push_back(field);
+    }
+}
+
+bool ParseFlag(const std::string& key, std::string_view text) {
+    std::string lower(text);
+    std::ranges::transform(lower, lower.begin(),
+                           [](char c) { return c >= 'A' && c <= 'Z' ? char(c | 0x20) : c; });
+    if (lower == "true" || lower == "false")
+        return lower == "true";
+    throw CrcModelError(key + ": '" + std::string(text) + "' is neither true nor false");
+}
+
+CrcWord ParseField(const std::string& key, std::string_view text, int width) {
+    try {
+        return ParseModelValue(text, width);
+    } catch (const CrcModelError& e) {
+        throw CrcModelError(key + ": " + e.what());
+    }
+}
+
+// A derived value given on the line must be the model's own.
+void Verify(const std::string& key, std::string_view text, CrcWord derived, int width) {
+    if (ParseField(key, text, width) != derived)
+        throw CrcModelError(key + ": the model gives " + ModelHex(derived, width) + ", not " +
+                            std::string(text));
 }
 
 } // namespace
@@ -91,4 +180,79 @@ std::string FormatModelLine(const CrcModel& model, std::string_view name) {
     if (!name.empty())
         line.append(" name=\"").append(name).append("\"");
     return line;
+}
+
+int ParseModelWidth(std::string_view text) {
+    int width = 0;
+    bool digits = !text.empty() && text.size() <= 3;
+    for (std::size_t i = 0; digits && i < text.size(); ++i) {
+        digits = text[i] >= '0' && text[i] <= '9';
+        width = width * 10 + (text[i] - '0');
+    }
+    if (!digits || width < 1 || width > kMaxCrcWidth)
+        throw CrcModelError("'" + std::string(text) + "' is not a width from 1 to " +
+                            std::to_string(kMaxCrcWidth));
+    return width;
+}
+
+CrcWord ParseModelValue(std::string_view text, int width) {
+    std::string_view digits = text;
+    if (digits.size() >= 2 && digits[0] == '0' && (digits[1] | 0x20) == 'x')
+        digits.remove_prefix(2);
+    if (digits.empty() || !std::ranges::all_of(digits, [](char c) { return HexDigit(c) >= 0; }))
+        throw CrcModelError("'" + std::string(text) + "' is not hexadecimal");
+    CrcWord value = 0;
+    bool overflow = false;
+    for (const char c : digits) {
+        overflow = overflow || (value >> (kMaxCrcWidth - 4)) != 0;
+        value = value << 4 | static_cast<unsigned>(HexDigit(c));
+    }
+    if (overflow || (value & ~WidthMask(width)) != 0)
+        throw CrcModelError(std::string(text) + " is wider than " + Bits(width));
+    return value;
+}
+
+ModelLine ParseModelLine(std::string_view line) {
+    static constexpr std::string_view kKnown[] = {"width",  "poly",  "init",    "refin", "refout",
+                                                  "xorout", "check", "residue", "name",  "aliases"};
+    const std::vector<Field> fields = SplitFields(line);
+    const auto find = [&](std::string_view key) -> const Field* {
+        const auto it = std::ranges::find(fields, key, &Field::key);
+        return it == fields.end() ? nullptr : &*it;
+    };
+    for (auto it = fields.begin(); it != fields.end(); ++it) {
+        if (std::ranges::find(kKnown, it->key) == std::end(kKnown))
+            throw CrcModelError("unknown field '" + it->key +
+                                "': the fields are width, poly, init, refin, refout, xorout, "
+                                "check, residue and name");
+        if (std::ranges::find(fields.begin(), it, it->key, &Field::key) != it)
+            throw CrcModelError(it->key + ": given twice");
+    }
+    for (const char* required : {"width", "poly"})
+        if (!find(required))
+            throw CrcModelError(std::string("no ") + required +
+                                "= field: a model needs its width and poly");
+    ModelLine result;
+    CrcModel& m = result.model;
+    try {
+        m.width = ParseModelWidth(find("width")->value);
+    } catch (const CrcModelError& e) {
+        throw CrcModelError(std::string("width: ") + e.what());
+    }
+    m.poly = ParseField("poly", find("poly")->value, m.width);
+    if (const Field* f = find("init"))
+        m.init = ParseField("init", f->value, m.width);
+    if (const Field* f = find("xorout"))
+        m.xorout = ParseField("xorout", f->value, m.width);
+    if (const Field* f = find("refin"))
+        m.refin = ParseFlag("refin", f->value);
+    if (const Field* f = find("refout"))
+        m.refout = ParseFlag("refout", f->value);
+    if (const Field* f = find("check"))
+        Verify("check", f->value, CheckOf(m), m.width);
+    if (const Field* f = find("residue"))
+        Verify("residue", f->value, ResidueOf(m), m.width);
+    if (const Field* f = find("name"))
+        result.name = f->value;
+    return result;
 }
