@@ -422,6 +422,10 @@ CliFind CommandLine::Find(int width) const {
     find.digits = static_cast<int>(find_.size());
     if (find_.size() >= 2 && find_[0] == '0' && (find_[1] | 0x20) == 'x')
         find.digits -= 2;
+    // The digits give the width, and no CRC has more than 32.
+    if (find.digits > kMaxCrcWidth / 4)
+        throw CliError("--find: " + find_ + " has more digits than a CRC of " +
+                       std::to_string(kMaxCrcWidth) + " bits");
     return find;
 }
 

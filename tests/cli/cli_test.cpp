@@ -339,6 +339,8 @@ TEST(QuenfoldCrc, ReportsBadInputOnStandardErrorWithStatus2) {
          "--xorout: 20 is wider than 5 bits"},
         {{"--find", "-1", "--text", "1"}, "--find: '-1' is not hexadecimal"},
         {{"--find", "100", "--width", "8", "--text", "1"}, "--find: 100 is wider than 8 bits"},
+        {{"--find", std::string(33, '0'), "--text", "1"},
+         "--find: " + std::string(33, '0') + " has more digits than a CRC of 128 bits"},
         {{"--width", "129", "--poly", "1"}, "--width: '129' is not a width from 1 to 128"},
         {{"--width", "8", "--poly", "7", "--refin=yes"},
          "--refin: 'yes' is neither true nor false"},
