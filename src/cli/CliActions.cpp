@@ -122,9 +122,33 @@ std::string WidthsTried(const CliOptions& options) {
     return std::to_string(widest - 3) + " to " + std::to_string(widest) + " bits";
 }
 
-// The width comes from --width or else from the digits typed. A value read
-// off the wire low byte first is the CRC with its bytes swapped: when none
-// gives the value, the message says which give that.
+// Which algorithms give the value's bytes swapped, as a CRC sent low byte
+// first reads off the wire; said on err, after what --find tried.
+template <typename Wire>
+void ReportNotFound(const CliOptions& options, const std::vector<CatalogueResult>& results,
+                    std::size_t tried, int bytes, const Wire& wire, std::ostream& err) {
+    const CliFind& find = options.find;
+    err << "quenfold-crc: --find: no catalogue algorithm of " << WidthsTried(options) << " gives "
+        << find.text << " (" << tried << " tried)\n";
+    const CrcWord swapped = SwapBytes(find.value, bytes);
+    const std::string swappedText = FormatCrc(swapped, 8 * bytes, CrcLayout::Digits);
+    std::vector<std::string_view> names;
+    for (const CatalogueResult& r : results)
+        if (wire(*r.entry) && r.crc == swapped)
+            names.push_back(r.entry->name);
+    if (names.empty()) {
+        err << "quenfold-crc: --find: nor does any give its bytes swapped, " << swappedText << '\n';
+        return;
+    }
+    err << "quenfold-crc: --find: its bytes swapped, " << swappedText << ", is what ";
+    for (std::size_t i = 0; i < names.size(); ++i)
+        err << (i ? ", " : "") << names[i];
+    err << (names.size() == 1 ? " gives" : " give") << ": " << find.text
+        << " is the CRC low byte first, as sent\n";
+}
+
+// The width comes from --width, or else from the digits typed; the value
+// with its bytes swapped may be any width of as many bytes.
 int Find(const CliOptions& options, std::ostream& out, std::ostream& err) {
     const CliFind& find = options.find;
     const int bytes = options.width != 0 ? BytesOf(options.width) : (find.digits + 1) / 2;
@@ -149,26 +173,9 @@ int Find(const CliOptions& options, std::ostream& out, std::ostream& err) {
             }
         }
     }
-    if (found)
-        return 0;
-    err << "quenfold-crc: --find: no catalogue algorithm of " << WidthsTried(options) << " gives "
-        << find.text << " (" << tried << " tried)\n";
-    const CrcWord swapped = SwapBytes(find.value, bytes);
-    const std::string swappedText = FormatCrc(swapped, 8 * bytes, CrcLayout::Digits);
-    std::vector<std::string_view> names;
-    for (const CatalogueResult& r : results)
-        if (wire(*r.entry) && r.crc == swapped)
-            names.push_back(r.entry->name);
-    if (names.empty()) {
-        err << "quenfold-crc: --find: nor does any give its bytes swapped, " << swappedText << '\n';
-        return 1;
-    }
-    err << "quenfold-crc: --find: its bytes swapped, " << swappedText << ", is what ";
-    for (std::size_t i = 0; i < names.size(); ++i)
-        err << (i ? ", " : "") << names[i];
-    err << (names.size() == 1 ? " gives" : " give") << ": " << find.text
-        << " is the CRC low byte first, as sent\n";
-    return 1;
+    if (!found)
+        ReportNotFound(options, results, tried, bytes, wire, err);
+    return found ? 0 : 1;
 }
 
 int Table(const CrcParams& params, std::ostream& out) {

@@ -125,12 +125,6 @@ CrcWord HexValue(const char* option, const std::string& text, int width) {
     return Named(option, [&] { return ParseModelValue(text, width); });
 }
 
-bool FlagValue(const char* option, const std::string& text) {
-    if (text == "true" || text == "false")
-        return text == "true";
-    throw CliError(std::string(option) + ": '" + text + "' is neither true nor false");
-}
-
 // The parser's words for a missing or repeated value, in the program's.
 std::string UsageText(const CLI::Error& e) {
     const std::string what = e.what();
@@ -384,9 +378,9 @@ CrcModel CommandLine::CatalogueModel(std::string& name) const {
     if (*xorout_opt_)
         model.xorout = HexValue("--xorout", xorout_, model.width);
     if (*refin_opt_)
-        model.refin = FlagValue("--refin", refin_);
+        model.refin = Named("--refin", [&] { return ParseModelFlag(refin_); });
     if (*refout_opt_)
-        model.refout = FlagValue("--refout", refout_);
+        model.refout = Named("--refout", [&] { return ParseModelFlag(refout_); });
     if (model != given)
         name.clear();
     return model;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <iterator>
 #include <vector>
 
 namespace {
@@ -36,8 +37,19 @@ std::string Bits(int width) {
     return std::to_string(width) + (width == 1 ? " bit" : " bits");
 }
 
+char Lower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c | 0x20) : c;
+}
+
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
+}
+
+// Where the run of characters from pos that are not blanks ends.
+std::size_t WordEnd(std::string_view line, std::size_t pos) {
+    while (pos < line.size() && !IsBlank(line[pos]))
+        ++pos;
+    return pos;
 }
 
 struct Field {
@@ -45,64 +57,54 @@ struct Field {
     std::string_view value;
 };
 
-// The line's name=value fields; a value that starts with a double quote runs
-// to the next one, blanks included.
+// The field at pos, where a word starts; pos moves past it. A value that
+// starts with a double quote runs to the next one, blanks included.
+Field ReadField(std::string_view line, std::size_t& pos) {
+    const std::size_t equals = line.find('=', pos);
+    const std::size_t end = WordEnd(line, pos);
+    if (equals == pos || equals >= end)
+        throw CrcModelError("'" + std::string(line.substr(pos, end - pos)) +
+                            "' is not a field: fields are written name=value");
+    Field field{{}, {}};
+    std::ranges::transform(line.substr(pos, equals - pos), std::back_inserter(field.key), Lower);
+    pos = equals + 1;
+    if (pos == line.size() || line[pos] != '"') {
+        field.value = line.substr(pos, end - pos);
+        pos = end;
+        return field;
+    }
+    const std::size_t quote = line.find('"', pos + 1);
+    if (quote == std::string_view::npos)
+        throw CrcModelError(field.key + ": no closing quote");
+    field.value = line.substr(pos + 1, quote - pos - 1);
+    pos = quote + 1;
+    if (pos < line.size() && !IsBlank(line[pos]))
+        throw CrcModelError(field.key + ": a blank must follow the closing quote");
+    return field;
+}
+
 std::vector<Field> SplitFields(std::string_view line) {
     std::vector<Field> fields;
-    std::size_t pos = 0;
-    for (;;) {
+    for (std::size_t pos = 0;;) {
         while (pos < line.size() && IsBlank(line[pos]))
             ++pos;
         if (pos == line.size())
             return fields;
-        std::size_t end = pos;
-        while (end < line.size() && !IsBlank(line[end]) && line[end] != '=')
-            ++end;
-        const std::string_view key = line.substr(pos, end - pos);
-        if (end == line.size() || line[end] != '=' || key.empty()) {
-            while (end < line.size() && !IsBlank(line[end]))
-                ++end;
-            throw CrcModelError("'" + std::string(line.substr(pos, end - pos)) +
-                                "' is not a field: fields are written name=value");
-        }
-        Field field{std::string(key), {}};
-        std::ranges::transform(field.key, field.key.begin(),
-                               [](char c) { return c >= 'A' && c <= 'Z' ? char(c | 0x20) : c; });
-        pos = end + 1;
-        if (pos < line.size() && line[pos] == '"') {
-            end = line.find('"', pos + 1);
-            if (end == std::string_view::npos)
-                throw CrcModelError(field.key + ": no closing quote");
-            field.value = line.substr(pos + 1, end - pos - 1);
-            pos = end + 1;
-            if (pos < line.size() && !IsBlank(line[pos]))
-                throw CrcModelError(field.key + ": a blank must follow the closing quote");
-        } else {
-            end = pos;
-            while (end < line.size() && !IsBlank(line[end]))
-                ++end;
-            field.value = line.substr(pos, end - pos);
-            pos = end;
-        }
-        fields.push_back(field);
+        fields.push_back(ReadField(line, pos));
     }
 }
 
-bool ParseFlag(const std::string& key, std::string_view text) {
-    std::string lower(text);
-    std::ranges::transform(lower, lower.begin(),
-                           [](char c) { return c >= 'A' && c <= 'Z' ? char(c | 0x20) : c; });
-    if (lower == "true" || lower == "false")
-        return lower == "true";
-    throw CrcModelError(key + ": '" + std::string(text) + "' is neither true nor false");
-}
-
-CrcWord ParseField(const std::string& key, std::string_view text, int width) {
+// What read gives, its error naming the field.
+template <typename Reader> auto Keyed(const std::string& key, const Reader& read) {
     try {
-        return ParseModelValue(text, width);
+        return read();
     } catch (const CrcModelError& e) {
         throw CrcModelError(key + ": " + e.what());
     }
+}
+
+CrcWord ParseField(const std::string& key, std::string_view text, int width) {
+    return Keyed(key, [&] { return ParseModelValue(text, width); });
 }
 
 // A derived value given on the line must be the model's own.
@@ -182,6 +184,13 @@ std::string FormatModelLine(const CrcModel& model, std::string_view name) {
     return line;
 }
 
+bool ParseModelFlag(std::string_view text) {
+    for (const bool value : {false, true})
+        if (std::ranges::equal(text, std::string_view(value ? "true" : "false"), {}, Lower))
+            return value;
+    throw CrcModelError("'" + std::string(text) + "' is neither true nor false");
+}
+
 int ParseModelWidth(std::string_view text) {
     int width = 0;
     bool digits = !text.empty() && text.size() <= 3;
@@ -234,20 +243,16 @@ ModelLine ParseModelLine(std::string_view line) {
                                 "= field: a model needs its width and poly");
     ModelLine result;
     CrcModel& m = result.model;
-    try {
-        m.width = ParseModelWidth(find("width")->value);
-    } catch (const CrcModelError& e) {
-        throw CrcModelError(std::string("width: ") + e.what());
-    }
+    m.width = Keyed("width", [&] { return ParseModelWidth(find("width")->value); });
     m.poly = ParseField("poly", find("poly")->value, m.width);
     if (const Field* f = find("init"))
         m.init = ParseField("init", f->value, m.width);
     if (const Field* f = find("xorout"))
         m.xorout = ParseField("xorout", f->value, m.width);
     if (const Field* f = find("refin"))
-        m.refin = ParseFlag("refin", f->value);
+        m.refin = Keyed("refin", [&] { return ParseModelFlag(f->value); });
     if (const Field* f = find("refout"))
-        m.refout = ParseFlag("refout", f->value);
+        m.refout = Keyed("refout", [&] { return ParseModelFlag(f->value); });
     if (const Field* f = find("check"))
         Verify("check", f->value, CheckOf(m), m.width);
     if (const Field* f = find("residue"))

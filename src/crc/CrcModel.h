@@ -51,6 +51,9 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// true or false, in any case. Throws CrcModelError naming the text.
+bool ParseModelFlag(std::string_view text);
+
 // A width in decimal digits, 1 to 128. Throws CrcModelError naming the text.
 int ParseModelWidth(std::string_view text);
 
