@@ -290,9 +290,8 @@ TEST(QuenfoldCrc, AdjustsModelsAndShowsThem) {
 // Byte strings as people write them give the same bytes; the main window's
 // tokens give the low byte of each.
 TEST(QuenfoldCrc, ReadsByteStringsEitherWay) {
-    for (const std::string& hex :
-         {"01 03 00 00 00 0A", "01030000000A", "0x01,0x03,0x00,0x00,0x00,0x0A", "01:03:00:00:00:0a",
-          " 0X0103\t00-00;000A\n"})
+    for (const char* hex : {"01 03 00 00 00 0A", "01030000000A", "0x01,0x03,0x00,0x00,0x00,0x0A",
+                            "01:03:00:00:00:0a", " 0X0103\t00-00;000A\n"})
         EXPECT_EQ(Cli({"--modbus", "--hex", hex}).out, "CDC5\n") << hex;
     EXPECT_EQ(Cli({"--modbus", "--memo-hex", "1 3 0 100 0 A"}).out, "CDC5\n");
     EXPECT_EQ(Cli({"--modbus", "--memo-hex", "1FF"}).out, Cli({"--modbus", "--hex", "FF"}).out);
