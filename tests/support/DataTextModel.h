@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Every byte as two upper-case digits, joined by single spaces.
 inline std::string HexPairs(std::string_view bytes) {
@@ -32,4 +33,49 @@ inline std::string WithMemoLineBreaks(std::string_view bytes) {
         }
     }
     return result;
+}
+
+// One character of the text view by its definition: the bytes the memo shows
+// and the data bytes they stand for. A 00 shows as a full stop; a lone CR, a
+// lone LF and a CR LF each as a CR LF; any other byte as itself.
+struct ViewCell {
+    std::string shown;
+    std::string data;
+};
+
+inline std::vector<ViewCell> TextViewCells(std::string_view bytes) {
+    std::vector<ViewCell> cells;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const std::string byte(1, bytes[i]);
+        if (bytes[i] == '\0') {
+            cells.push_back({".", byte});
+        } else if (bytes.substr(i, 2) == "\r\n") {
+            cells.push_back({"\r\n", "\r\n"});
+            ++i;
+        } else if (bytes[i] == '\r' || bytes[i] == '\n') {
+            cells.push_back({"\r\n", byte});
+        } else {
+            cells.push_back({byte, byte});
+        }
+    }
+    return cells;
+}
+
+// The memo text of cells and the byte offsets of the stand-ins in it: a full
+// stop for 00, a line break's CR for a lone CR, its LF for a lone LF.
+struct TextView {
+    std::string text;
+    std::vector<std::size_t> standIns;
+    std::string data;
+};
+
+inline TextView TextViewOf(const std::vector<ViewCell>& cells) {
+    TextView view;
+    for (const ViewCell& cell : cells) {
+        if (cell.shown != cell.data)
+            view.standIns.push_back(view.text.size() + (cell.data == "\n" ? 1 : 0));
+        view.text += cell.shown;
+        view.data += cell.data;
+    }
+    return view;
 }
