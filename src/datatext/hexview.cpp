@@ -112,23 +112,32 @@ std::string TextToHexView(std::string_view text, std::span<const std::size_t> st
     ReserveLarge(hex, 3 * n - 1);
     hex.resize(3 * n - 1, ' ');
     char* out = hex.data();
-    auto next = standIns.begin();
-    for (std::size_t i = 0; i < size; ++i, out += 3) {
-        auto byte = static_cast<unsigned char>(text[i]);
-        while (next != standIns.end() && *next < i)
-            ++next;
-        // A stand-in here, or on the LF of a CR LF starting here.
-        if (next != standIns.end() && *next <= i + 1) {
-            if (IsCrLfAt(text, i)) {
-                byte = *next == i ? '\r' : '\n';
-                ++i;
-            } else if (*next == i && byte == '.') {
-                byte = 0;
-            }
-        }
+    std::size_t i = 0; // the next byte of text
+    const auto pair = [&out](unsigned char byte) {
         out[0] = kUpperHexDigits[byte >> 4];
         out[1] = kUpperHexDigits[byte & 0xF];
+        out += 3;
+    };
+    // The bytes up to each stand-in go in one tight loop.
+    for (const std::size_t offset : standIns) {
+        if (offset >= size)
+            break;
+        const bool lf = offset > 0 && IsCrLfAt(text, offset - 1);
+        const std::size_t at = lf ? offset - 1 : offset;
+        if (at < i)
+            continue; // the LF of a CR LF whose CR stood in
+        for (; i < at; ++i)
+            pair(static_cast<unsigned char>(text[i]));
+        if (IsCrLfAt(text, at)) {
+            pair(lf ? '\n' : '\r');
+            i = at + 2;
+        } else if (text[at] == '.') {
+            pair(0);
+            i = at + 1;
+        }
     }
+    for (; i < size; ++i)
+        pair(static_cast<unsigned char>(text[i]));
     return hex;
 }
 
