@@ -222,11 +222,8 @@ void TForm1::BtnImportClick() {
     const DataFileKind kind = DataFileKindOf(path);
     if (kind == DataFileKind::Other)
         return;
-    // Emptied before the file is read, so that a failed import leaves it empty.
-    ui->Memo1->clear();
-    SetMemoText(*ui->Memo1, kind == DataFileKind::Text
-                                ? ReadTextFile(path, kMemoCapacity)
-                                : ReadBinaryFileAsHexLines(path, kMemoCapacity));
+    // Replaced only once the file has been read whole: a failed import leaves it as it was.
+    SetMemoText(*ui->Memo1, ReadDataFile(path, kind, kMemoCapacity));
 }
 
 void TForm1::BtnSaveClick() {
