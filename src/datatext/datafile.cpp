@@ -263,14 +263,17 @@ std::string ReadTextFile(const std::string& path, std::size_t capacity) {
     if (fd.Get() < 0)
         throw OpenError(path, errno);
     std::string text;
-    // Room for the whole text and the read that finds the end, so that the
-    // text is never copied while it grows.
-    ReserveLarge(text, std::min(static_cast<std::size_t>(st.st_size), capacity) + kReadChunk);
+    // Room for the whole text and the byte that finds the end, so that the
+    // text is never copied while it grows; a file that grows meanwhile is
+    // read on in whole chunks.
+    const auto size = static_cast<std::size_t>(st.st_size);
+    ReserveLarge(text, std::min(size, capacity) + 1);
     MemoLength length;
     for (;;) {
         const std::size_t at = text.size();
-        text.resize(at + kReadChunk);
-        const ssize_t got = ReadSome(fd.Get(), text.data() + at, kReadChunk);
+        const std::size_t want = at <= size ? std::min(kReadChunk, size - at + 1) : kReadChunk;
+        text.resize(at + want);
+        const ssize_t got = ReadSome(fd.Get(), text.data() + at, want);
         if (got < 0)
             throw ReadError(path, errno);
         // The text ends before the first 00; nothing after it is read.

@@ -1,3 +1,4 @@
+#include "DataTextModel.h"
 #include "Unprivileged.h"
 #include "datafile.h"
 #include "datatexterrors.h"
@@ -9,7 +10,6 @@
 #include <unistd.h>
 
 #include <csignal>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -73,19 +73,6 @@ TEST(SaveFileName, AppendsTxtUnlessTheNameEndsInIt) {
     EXPECT_EQ(SaveFileNameFor("/d/a.bin"), "/d/a.bin.txt");
 }
 
-// The import's lines by their definition, one byte at a time.
-std::string HexLinesModel(const std::string& bytes) {
-    std::string text;
-    char pair[4];
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        std::snprintf(pair, sizeof pair, "%02X ", static_cast<unsigned char>(bytes[i]));
-        text += pair;
-        if (i % 16 == 15)
-            text += "\r\n";
-    }
-    return text + "\r\n";
-}
-
 TEST_F(DataFileTest, BinaryImportWritesLinesOfSixteenPairs) {
     std::string twenty;
     for (int b = 0; b < 20; ++b)
@@ -100,7 +87,7 @@ TEST_F(DataFileTest, BinaryImportWritesLinesOfSixteenPairs) {
         for (char& c : bytes)
             c = static_cast<char>(rng());
         const std::string text = ReadBinaryFileAsHexLines(Write("r.bin", bytes), kUnlimited);
-        EXPECT_EQ(text, HexLinesModel(bytes)) << size;
+        EXPECT_EQ(text, HexLines(bytes)) << size;
         EXPECT_EQ(text.size(), HexLinesSize(size)) << size;
     }
 }

@@ -19,6 +19,18 @@ inline std::string HexPairs(std::string_view bytes) {
     return hex;
 }
 
+// The binary import's text: lines of sixteen pairs, each pair followed by a
+// blank, and a last line of the rest; every line ends with CR LF.
+inline std::string HexLines(std::string_view bytes) {
+    std::string text;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        text += HexPairs(bytes.substr(i, 1)) + ' ';
+        if (i % 16 == 15)
+            text += "\r\n";
+    }
+    return text + "\r\n";
+}
+
 // The bytes with every lone CR, lone LF and CR LF made a CR LF, as a memo
 // holds them.
 inline std::string WithMemoLineBreaks(std::string_view bytes) {
