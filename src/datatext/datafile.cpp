@@ -217,7 +217,7 @@ void CheckReplaceable(const std::string& path, const std::string& target, struct
 }
 
 // The new file takes the permissions of the one it replaces, and its owner
-// and group where the process may give them: failing both, the group alone.
+// and group where the process may give them, or else its group alone.
 bool TakeOwnerAndMode(int fd, const struct stat& st) {
     for (const uid_t owner : {st.st_uid, static_cast<uid_t>(-1)})
         if (::fchown(fd, owner, st.st_gid) == 0)
