@@ -22,23 +22,28 @@ enum class CStyle {
     Slice8,  // eight tables, eight bytes a step
 };
 
-struct CCodeOptions {
+struct CodegenOptions {
     std::string prefix = "crc";
-    CStyle style = CStyle::Table;
-    bool externLinkage = false; // the functions are static otherwise
+    // The model's name for the comment at the top; when empty, the
+    // catalogue's, for a model that is one of its entries.
+    std::string name = {};
+    CStyle style = CStyle::Table; // C only
+    bool externLinkage = false;   // C only; the functions are static otherwise
+    int dataWidth = 8;            // Verilog only: 8, 16, 32 or 64 bits a clock
 };
 
 // Whether name serves as a prefix: a C identifier that Verilog takes too and
 // the C implementation does not reserve.
 bool IsCodeIdentifier(std::string_view name);
 
-// A C99 source defining PREFIX_t, PREFIX_init, PREFIX_update and
-// PREFIX_finalize. Throws CodegenError for a width over 64 or a bad prefix.
-std::string EmitC(const CrcParams& params, const CCodeOptions& options);
+// Each throws CodegenError for a width or result over 64 bits or a bad prefix.
+
+// A C99 source defining PREFIX_t, PREFIX_init, PREFIX_update and PREFIX_finalize.
+std::string EmitC(const CrcParams& params, const CodegenOptions& options);
 
 // The declarations that go with EmitC's source under external linkage.
-std::string EmitCHeader(const CrcParams& params, const std::string& prefix);
+std::string EmitCHeader(const CrcParams& params, const CodegenOptions& options);
 
-// A Verilog-2005 module named prefix taking dataWidth / 8 bytes a clock
-// (dataWidth 8, 16, 32 or 64), the first byte of a word in data[7:0].
-std::string EmitVerilog(const CrcParams& params, const std::string& prefix, int dataWidth = 8);
+// A Verilog-2005 module named PREFIX taking dataWidth / 8 bytes a clock, the
+// first byte of a word in data[7:0].
+std::string EmitVerilog(const CrcParams& params, const CodegenOptions& options);

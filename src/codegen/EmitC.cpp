@@ -249,18 +249,18 @@ std::string StyleName(CStyle style) {
 
 } // namespace
 
-std::string EmitC(const CrcParams& params, const CCodeOptions& options) {
-    const GeneratedCrc crc(params, options.prefix);
+std::string EmitC(const CrcParams& params, const CodegenOptions& options) {
+    const GeneratedCrc crc(params, options.prefix, options.name);
     const CSource source(crc, options.prefix);
     return source.Comment("CRC in C, " + StyleName(options.style) + " style") + kIncludes +
            source.Typedef() + "\n" + source.Tables(options.style) +
            source.Definitions(options.style, options.externLinkage);
 }
 
-std::string EmitCHeader(const CrcParams& params, const std::string& prefix) {
-    const GeneratedCrc crc(params, prefix);
-    const CSource source(crc, prefix);
-    std::string guard = prefix + "_H";
+std::string EmitCHeader(const CrcParams& params, const CodegenOptions& options) {
+    const GeneratedCrc crc(params, options.prefix, options.name);
+    const CSource source(crc, options.prefix);
+    std::string guard = options.prefix + "_H";
     std::transform(guard.begin(), guard.end(), guard.begin(),
                    [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
     return source.Comment("CRC declarations for C") + "#ifndef " + guard + "\n#define " + guard +

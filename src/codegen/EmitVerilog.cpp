@@ -69,11 +69,13 @@ std::string Range(int width) {
 
 } // namespace
 
-std::string EmitVerilog(const CrcParams& params, const std::string& prefix, int dataWidth) {
+std::string EmitVerilog(const CrcParams& params, const CodegenOptions& options) {
+    const int dataWidth = options.dataWidth;
+    const std::string& prefix = options.prefix;
     if (dataWidth != 8 && dataWidth != 16 && dataWidth != 32 && dataWidth != 64)
         throw CodegenError("the data width must be 8, 16, 32 or 64 bits, not " +
                            std::to_string(dataWidth));
-    const GeneratedCrc crc(params, prefix);
+    const GeneratedCrc crc(params, prefix, options.name);
     const int width = crc.Width();
     const std::string bytes = dataWidth == 8
                                   ? "one byte a clock while en is high"

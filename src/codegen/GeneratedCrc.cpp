@@ -75,9 +75,9 @@ std::string WrapTerms(const std::string& head, const std::vector<std::string>& t
     return text + "\n";
 }
 
-GeneratedCrc::GeneratedCrc(const CrcParams& params, std::string_view prefix)
+GeneratedCrc::GeneratedCrc(const CrcParams& params, std::string_view prefix, std::string_view name)
     : params_(Checked(params, prefix)), engine_(params_, CrcPath::ByteWise),
-      resultWidth_(std::max(params.width, BitLength(params.xorOut.value_or(0)))) {}
+      resultWidth_(std::max(params.width, BitLength(params.xorOut.value_or(0)))), name_(name) {}
 
 int GeneratedCrc::TypeBits() const {
     int bits = 8;
@@ -96,6 +96,8 @@ std::string GeneratedCrc::Description() const {
     const auto model = ToCrcModel(params_);
     if (!model)
         return WindowSettings(params_, resultWidth_, Check());
+    if (!name_.empty())
+        return FormatModelLine(*model, name_);
     const auto& catalogue = CrcCatalogue();
     const auto named =
         std::find_if(catalogue.begin(), catalogue.end(),

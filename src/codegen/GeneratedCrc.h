@@ -12,8 +12,8 @@
 class GeneratedCrc {
 public:
     // Throws CodegenError for a width or a result over 64 bits or a prefix
-    // that is not an identifier.
-    GeneratedCrc(const CrcParams& params, std::string_view prefix);
+    // that is not an identifier. name is the model's, if it has one.
+    GeneratedCrc(const CrcParams& params, std::string_view prefix, std::string_view name);
 
     int Width() const { return params_.width; }
     // The bits of the finalized value: the width, or more where the main
@@ -42,6 +42,7 @@ private:
     CrcParams params_;
     CrcEngine engine_;
     int resultWidth_;
+    std::string name_;
 };
 
 // Lines are broken before they pass this column where they can be.

@@ -193,12 +193,13 @@ void CheckEmittedC(const std::string& compiler, const std::string& options) {
             const bool separate = c.name == "CRC-12/UMTS" || c.name == "window set 16/6";
             if (separate) {
                 const std::string source = dir / (prefix + ".c");
-                WriteFile(source, EmitC(c.params, {prefix, style, true}));
-                WriteFile(dir / (prefix + ".h"), EmitCHeader(c.params, prefix));
+                WriteFile(source, EmitC(c.params,
+                                        {.prefix = prefix, .style = style, .externLinkage = true}));
+                WriteFile(dir / (prefix + ".h"), EmitCHeader(c.params, {.prefix = prefix}));
                 program += "#include \"" + prefix + ".h\"\n";
                 files += " " + source;
             } else {
-                program += EmitC(c.params, {prefix, style, false});
+                program += EmitC(c.params, {.prefix = prefix, .style = style});
             }
             program += Runner(index, prefix);
         }
@@ -346,7 +347,8 @@ TEST(EmittedVerilog, ComputesWhatTheEngineComputesUnderIcarus) {
     const TempDir dir;
     std::string sources;
     for (std::size_t i = 0; i < modules.size(); ++i)
-        sources += EmitVerilog(modules[i].params, "m" + std::to_string(i), modules[i].dataWidth);
+        sources += EmitVerilog(modules[i].params, {.prefix = "m" + std::to_string(i),
+                                                   .dataWidth = modules[i].dataWidth});
     WriteFile(dir / "crcs.v", sources);
     WriteFile(dir / "tb.v", Testbench(modules, kCycles));
     WriteFile(dir / "stimulus.hex", stimulus);
@@ -393,10 +395,10 @@ TEST(CodegenRefuses, WhatItCannotServe) {
     const CrcParams crc82 = ToCrcParams(*FindCatalogueEntry("CRC-82/DARC"));
     const CrcParams crc16 = ToCrcParams(*FindCatalogueEntry("CRC-16/MODBUS"));
     EXPECT_THROW(EmitC(crc82, {}), CodegenError);
-    EXPECT_THROW(EmitVerilog(crc82, "crc"), CodegenError);
+    EXPECT_THROW(EmitVerilog(crc82, {}), CodegenError);
     for (const char* prefix : {"", "9lives", "crc-16", "_crc"})
-        EXPECT_THROW(EmitC(crc16, {prefix}), CodegenError) << prefix;
-    EXPECT_THROW(EmitVerilog(crc16, "crc", 24), CodegenError);
+        EXPECT_THROW(EmitC(crc16, {.prefix = prefix}), CodegenError) << prefix;
+    EXPECT_THROW(EmitVerilog(crc16, {.dataWidth = 24}), CodegenError);
 }
 
 } // namespace
