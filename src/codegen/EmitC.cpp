@@ -8,33 +8,35 @@
 namespace {
 
 // The C text of one CRC. The register is held in the smallest standard type
-// of B bits that fits; a most-significant-bit-first update runs it at the
-// top of that type (shifted left by s), so that no step needs a mask and a
-// CRC narrower than 8 bits needs no special case.
+// that fits; a most-significant-bit-first update runs it at the top of that
+// type, so that no step needs a mask and a CRC narrower than 8 bits needs no
+// special case.
 class CSource {
 public:
     CSource(const GeneratedCrc& crc, const std::string& prefix)
-        : crc_(crc), B(crc.TypeBits()), s(B - crc.Width()), reflected_(crc.ReflectedUpdate()),
-          T(prefix + "_t"), prefix_(prefix) {}
+        : crc_(crc), bits_(crc.TypeBits()), shift_(bits_ - crc.Width()),
+          reflected_(crc.ReflectedUpdate()), type_(prefix + "_t"), prefix_(prefix) {}
 
     std::string Comment(const std::string& what) const;
-    std::string Typedef() const { return "typedef uint" + std::to_string(B) + "_t " + T + ";\n"; }
+    std::string Typedef() const {
+        return "typedef uint" + std::to_string(bits_) + "_t " + type_ + ";\n";
+    }
     std::string Prototype(const std::string& name) const;
     std::string Tables(CStyle style) const;
     std::string Definitions(CStyle style, bool externLinkage) const;
 
 private:
-    std::string Lit(CrcWord value) const { return HexLiteral(value, B); }
+    std::string Lit(CrcWord value) const { return HexLiteral(value, bits_); }
     // expr converted back to the type, where integer promotion widened it.
     std::string Narrow(const std::string& expr) const {
-        return B <= 16 ? "(" + T + ")(" + expr + ")" : expr;
+        return bits_ <= 16 ? "(" + type_ + ")(" + expr + ")" : expr;
     }
     // var shifted left in place; a compound shift of a promoted type would
     // convert back implicitly.
     std::string ShiftLeft(const std::string& var, int n) const {
         const std::string count = std::to_string(n);
-        return B <= 16 ? var + " = " + Narrow(var + " << " + count) + ";"
-                       : var + " <<= " + count + ";";
+        return bits_ <= 16 ? var + " = " + Narrow(var + " << " + count) + ";"
+                           : var + " <<= " + count + ";";
     }
     std::string Name(const std::string& suffix) const { return prefix_ + "_" + suffix; }
     std::string Index(int k, const std::string& byte) const;
@@ -48,10 +50,10 @@ private:
     std::string FinalizeBody() const;
 
     const GeneratedCrc& crc_;
-    const int B;
-    const int s;
+    const int bits_;  // of the type
+    const int shift_; // from the register's place to the top of the type
     const bool reflected_;
-    const std::string T;
+    const std::string type_;
     const std::string prefix_;
 };
 
@@ -60,17 +62,17 @@ std::string CSource::Comment(const std::string& what) const {
                        "\n * " + Name("finalize") + "(" + Name("update") + "(" + Name("init") +
                        "(), \"123456789\", 9)) == " + Lit(crc_.Check()) + "\n";
     if (crc_.ResultWidth() > crc_.Width())
-        text += " * " + T + " is wider than the " + std::to_string(crc_.Width()) +
+        text += " * " + type_ + " is wider than the " + std::to_string(crc_.Width()) +
                 "-bit register to hold the XOR value.\n";
     return text + " */\n";
 }
 
 std::string CSource::Prototype(const std::string& name) const {
     if (name == "init")
-        return T + " " + Name(name) + "(void)";
+        return type_ + " " + Name(name) + "(void)";
     if (name == "update")
-        return T + " " + Name(name) + "(" + T + " crc, const void *data, size_t len)";
-    return T + " " + Name(name) + "(" + T + " crc)";
+        return type_ + " " + Name(name) + "(" + type_ + " crc, const void *data, size_t len)";
+    return type_ + " " + Name(name) + "(" + type_ + " crc)";
 }
 
 // Entry i of table `zeros`: the register after byte i and that many zero
@@ -81,7 +83,7 @@ std::vector<CrcWord> CSource::TableOf(int zeros) const {
     std::vector<std::uint8_t> bytes(1 + static_cast<std::size_t>(zeros), 0);
     for (unsigned i = 0; i < 256; ++i) {
         bytes[0] = static_cast<std::uint8_t>(i);
-        table[i] = crc_.Update(0, bytes) << (reflected_ ? 0 : s);
+        table[i] = crc_.Update(0, bytes) << (reflected_ ? 0 : shift_);
     }
     return table;
 }
@@ -104,12 +106,12 @@ std::string CSource::TableBody(const std::vector<CrcWord>& values,
 std::string CSource::Tables(CStyle style) const {
     const std::string table = Name("table");
     if (style == CStyle::Table)
-        return "static const " + T + " " + table + "[256] = {\n" + TableBody(TableOf(0), "    ") +
-               "};\n\n";
+        return "static const " + type_ + " " + table + "[256] = {\n" +
+               TableBody(TableOf(0), "    ") + "};\n\n";
     if (style == CStyle::Slice8) {
         std::string text = "/* Entry i of table k: byte i followed by k zero bytes. */\n"
                            "static const " +
-                           T + " " + table + "[8][256] = {\n";
+                           type_ + " " + table + "[8][256] = {\n";
         for (int k = 0; k < 8; ++k)
             text +=
                 "    {\n" + TableBody(TableOf(k), "        ") + (k < 7 ? "    },\n" : "    }\n");
@@ -121,18 +123,18 @@ std::string CSource::Tables(CStyle style) const {
 // The table index for data byte k of a step: the byte XORed with the
 // register byte that meets it, if the register reaches that far.
 std::string CSource::Index(int k, const std::string& byte) const {
-    if (8 * k >= B)
+    if (8 * k >= bits_)
         return byte;
-    const int shift = reflected_ ? 8 * k : B - 8 - 8 * k;
+    const int shift = reflected_ ? 8 * k : bits_ - 8 - 8 * k;
     const std::string part = shift == 0 ? "crc" : "(crc >> " + std::to_string(shift) + ")";
     const std::string x = part + " ^ " + byte;
-    return shift + 8 < B ? "(" + x + ") & 0xff" : x;
+    return shift + 8 < bits_ ? "(" + x + ") & 0xff" : x;
 }
 
 std::string CSource::BytewiseLoop(const std::string& table) const {
     const std::string lookup = table + "[" + Index(0, "*p++") + "]";
     return "    while (len--)\n        crc = " +
-           (B == 8 ? lookup : Narrow(lookup + " ^ " + Shifted())) + ";\n";
+           (bits_ == 8 ? lookup : Narrow(lookup + " ^ " + Shifted())) + ";\n";
 }
 
 std::string CSource::SlicedLoop() const {
@@ -141,9 +143,9 @@ std::string CSource::SlicedLoop() const {
     for (int k = 0; k < 8; ++k)
         terms.push_back(table + "[" + std::to_string(7 - k) + "][" +
                         Index(k, "p[" + std::to_string(k) + "]") + "]");
-    const bool narrow = B <= 16;
+    const bool narrow = bits_ <= 16;
     return "    while (len >= 8) {\n" +
-           WrapTerms("        crc = " + (narrow ? "(" + T + ")(" : std::string()), terms, "^",
+           WrapTerms("        crc = " + (narrow ? "(" + type_ + ")(" : std::string()), terms, "^",
                      narrow ? ");" : ";") +
            "        p += 8;\n        len -= 8;\n    }\n" + BytewiseLoop(table + "[0]");
 }
@@ -152,9 +154,9 @@ std::string CSource::SlicedLoop() const {
 // order, the byte goes into the register and the register steps; otherwise
 // the step builds the table's entry for the index, in the table's order.
 std::string CSource::BitwiseLoop() const {
-    const std::string top = Lit(CrcWord{1} << (B - 1));
+    const std::string top = Lit(CrcWord{1} << (bits_ - 1));
     const std::string poly = Lit(crc_.TablePoly());
-    const std::string polyTop = Lit(crc_.TablePoly() << s);
+    const std::string polyTop = Lit(crc_.TablePoly() << shift_);
     const auto msbStep = [&](const std::string& c) {
         return "        for (int k = 0; k < 8; k++)\n            " + c + " = " +
                Narrow(c + " & " + top + " ? (" + c + " << 1) ^ " + polyTop + " : " + c + " << 1") +
@@ -166,36 +168,38 @@ std::string CSource::BitwiseLoop() const {
     };
     const std::string head = "    while (len--) {\n";
     const std::string tail = "    }\n";
-    const std::string sB8 = std::to_string(B - 8);
+    const std::string toTop = std::to_string(bits_ - 8);
     if (crc_.ReflectedTable() == reflected_) {
         if (reflected_)
             return head + "        crc ^= *p++;\n" + lsbStep("crc") + tail;
         // An unsigned shift: a byte promoted to a 16-bit int would overflow.
-        const std::string byte = B == 8    ? "*p++"
-                                 : B == 16 ? Narrow("(unsigned)*p++ << 8")
-                                           : "(" + T + ")*p++ << " + sB8;
+        const std::string byte = bits_ == 8    ? "*p++"
+                                 : bits_ == 16 ? Narrow("(unsigned)*p++ << 8")
+                                               : "(" + type_ + ")*p++ << " + toTop;
         return head + "        crc ^= " + byte + ";\n" + msbStep("crc") + tail;
     }
     if (reflected_) {
-        std::string text = head + "        " + T + " c = " + Narrow("(crc ^ *p++) & 0xff") + ";\n";
-        if (B > 8)
-            text += "        " + ShiftLeft("c", B - 8) + "\n";
-        const std::string entry = s == 0 ? "c" : "(c >> " + std::to_string(s) + ")";
+        std::string text =
+            head + "        " + type_ + " c = " + Narrow("(crc ^ *p++) & 0xff") + ";\n";
+        if (bits_ > 8)
+            text += "        " + ShiftLeft("c", bits_ - 8) + "\n";
+        const std::string entry = shift_ == 0 ? "c" : "(c >> " + std::to_string(shift_) + ")";
         return text + msbStep("c") +
-               "        crc = " + (B == 8 ? Narrow(entry) : Narrow("(crc >> 8) ^ " + entry)) +
+               "        crc = " + (bits_ == 8 ? Narrow(entry) : Narrow("(crc >> 8) ^ " + entry)) +
                ";\n" + tail;
     }
-    const std::string entry = s == 0 ? "c" : "(c << " + std::to_string(s) + ")";
-    return head + "        " + T + " c = " + Narrow(Index(0, "*p++")) + ";\n" + lsbStep("c") +
-           "        crc = " + (B == 8 ? Narrow(entry) : Narrow("(crc << 8) ^ " + entry)) + ";\n" +
-           tail;
+    const std::string entry = shift_ == 0 ? "c" : "(c << " + std::to_string(shift_) + ")";
+    return head + "        " + type_ + " c = " + Narrow(Index(0, "*p++")) + ";\n" + lsbStep("c") +
+           "        crc = " + (bits_ == 8 ? Narrow(entry) : Narrow("(crc << 8) ^ " + entry)) +
+           ";\n" + tail;
 }
 
 std::string CSource::UpdateBody(CStyle style) const {
     std::string text = "    const uint8_t *p = (const uint8_t *)data;\n";
-    const bool atTop = !reflected_ && s > 0;
+    const bool atTop = !reflected_ && shift_ > 0;
     if (atTop)
-        text += "    " + ShiftLeft("crc", s) + " /* the register at the top of " + T + " */\n";
+        text +=
+            "    " + ShiftLeft("crc", shift_) + " /* the register at the top of " + type_ + " */\n";
     switch (style) {
     case CStyle::Bitwise:
         text += BitwiseLoop();
@@ -207,7 +211,7 @@ std::string CSource::UpdateBody(CStyle style) const {
         text += SlicedLoop();
         break;
     }
-    return text + (atTop ? "    return " + Narrow("crc >> " + std::to_string(s)) + ";\n"
+    return text + (atTop ? "    return " + Narrow("crc >> " + std::to_string(shift_)) + ";\n"
                          : "    return crc;\n");
 }
 
@@ -216,7 +220,8 @@ std::string CSource::FinalizeBody() const {
     std::string text;
     std::string value = "crc";
     if (crc_.ReflectOut()) {
-        text = "    " + T + " out = 0;\n    for (int k = 0; k < " + std::to_string(crc_.Width()) +
+        text = "    " + type_ + " out = 0;\n    for (int k = 0; k < " +
+               std::to_string(crc_.Width()) +
                "; k++, crc >>= 1)\n        out = " + Narrow("(out << 1) | (crc & 1)") + ";\n";
         value = "out";
     }
