@@ -101,33 +101,30 @@ struct Run {
     std::vector<std::size_t> cuts;
 };
 
-// The harness around the generated functions of one prefix: the data copied
-// to a block of its own, so that a read past its end is caught, and fed in
-// the run's pieces.
-std::string Runner(std::size_t index, const std::string& prefix) {
-    const std::string n = std::to_string(index);
-    return "static uint64_t run" + n +
-           "(const uint8_t *data, size_t len, const size_t *cuts, size_t ncuts)\n{\n"
-           "    " +
-           prefix + "_t crc = " + prefix +
-           "_init();\n"
-           "    size_t at = 0;\n"
-           "    for (size_t i = 0; i < ncuts; i++) {\n"
-           "        crc = " +
-           prefix +
-           "_update(crc, data + at, cuts[i] - at);\n"
-           "        at = cuts[i];\n"
-           "    }\n"
-           "    return " +
-           prefix + "_finalize(" + prefix + "_update(crc, data + at, len - at));\n}\n";
+// The harness: RUN(P) defines run_P around the generated functions of prefix
+// P, which feeds them the data in the run's pieces; main copies each run's
+// data to a block of its own, so that a read past its end is caught.
+constexpr char kHarness[] = R"(#include <inttypes.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#define RUN(P) \
+static uint64_t run_##P(const uint8_t *data, size_t len, const size_t *cuts, size_t n) \
+{ \
+    P##_t crc = P##_init(); \
+    size_t at = 0; \
+    for (size_t i = 0; i < n; at = cuts[i], i++) \
+        crc = P##_update(crc, data + at, cuts[i] - at); \
+    return P##_finalize(P##_update(crc, data + at, len - at)); \
 }
+)";
 
 std::string Main(const std::vector<std::uint8_t>& data, const std::vector<Run>& runs,
                  std::size_t sources) {
     std::string text = "typedef uint64_t (*runner)(const uint8_t *, size_t, const size_t *, "
                        "size_t);\nstatic const runner runners[] = {";
     for (std::size_t i = 0; i < sources; ++i)
-        text += (i ? ", run" : "run") + std::to_string(i);
+        text += (i ? ", run_c" : "run_c") + std::to_string(i);
     text += "};\nstatic const uint8_t bytes[] = {";
     for (std::uint8_t b : data)
         text += std::to_string(b) + ",";
@@ -181,8 +178,7 @@ void CheckEmittedC(const std::string& compiler, const std::string& options) {
 
     // Each source once with static functions, all in one translation unit;
     // two sets also as separate sources with external linkage and a header.
-    std::string program = "#include <inttypes.h>\n#include <stdio.h>\n#include <stdlib.h>\n"
-                          "#include <string.h>\n";
+    std::string program = kHarness;
     std::string files;
     std::vector<std::string> names;
     for (const Case& c : cases)
@@ -202,7 +198,7 @@ void CheckEmittedC(const std::string& compiler, const std::string& options) {
             } else {
                 program += EmitC(c.params, {.prefix = prefix, .style = style});
             }
-            program += Runner(index, prefix);
+            program += "RUN(" + prefix + ")\n";
         }
     const std::vector<Run> runs = RandomRuns(names.size(), rng);
     WriteFile(dir / "main.c", program + Main(data, runs, names.size()));
