@@ -1,6 +1,7 @@
 #include "CliActions.h"
 
 #include "CrcCatalogue.h"
+#include "CrcCodegen.h"
 #include "CrcEngine.h"
 #include "InputReader.h"
 #include "SolveCommand.h"
@@ -212,6 +213,25 @@ int ShowModel(const CliOptions& options, std::ostream& out) {
     return 0;
 }
 
+int Emit(const CliOptions& options, std::ostream& out) {
+    try {
+        switch (options.code) {
+        case CodeKind::C:
+            out << EmitC(options.params, options.codegen);
+            break;
+        case CodeKind::Header:
+            out << EmitCHeader(options.params, options.codegen);
+            break;
+        case CodeKind::Verilog:
+            out << EmitVerilog(options.params, options.codegen);
+            break;
+        }
+    } catch (const CodegenError& e) {
+        throw CliError(std::string("--emit: ") + e.what());
+    }
+    return 0;
+}
+
 } // namespace
 
 int RunCli(const CliOptions& options, std::ostream& out, std::ostream& err) {
@@ -231,6 +251,8 @@ int RunCli(const CliOptions& options, std::ostream& out, std::ostream& err) {
             return ShowModel(options, out);
         case CliAction::Solve:
             return SolveSamples(options, out);
+        case CliAction::Emit:
+            return Emit(options, out);
         }
     } catch (const CliError& e) {
         ReportError(err, e);

@@ -5,6 +5,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <initializer_list>
 #include <sstream>
 
@@ -77,6 +78,20 @@ form: the bit-reversed polynomial with 多项式逆序 toggled is the same set a
 is not listed again. Samples of one length fix 初始值 and 异或值 only
 together (shown with the smallest 异或值); samples of two lengths or more
 separate them as far as any data can.
+
+--emit c prints C99 source that computes the CRC in effect, of any width from 1
+to 64: the type NAME_t, NAME_init(), NAME_update(crc, data, len), which takes
+the data in any split, and NAME_finalize(crc), which returns what quenfold-crc
+prints; NAME is --prefix's, crc by default. The functions are static, for a
+source included where it is used; --extern gives them external linkage, and
+--emit h prints their declarations. --style bitwise needs no table, table (the
+default) takes one of 256 entries, slice8 eight, for eight bytes a step.
+--emit verilog prints a module NAME with ports clk, rst, en, data and crc:
+rst, synchronous and active high, loads the initial value; each rising clock
+with en high takes the bytes of data; crc is the finalized CRC of the bytes
+since rst. --data-width 16, 32 or 64 takes 2, 4 or 8 bytes a clock in message
+order from the lowest byte up: the first in data[7:0], the next in data[15:8].
+A main-window XOR value wider than its CRC widens NAME_t and crc to hold it.
 
 Exit status: 0 done (--solve: a set fits), 1 --find found nothing or no set
 fits --solve's samples, 2 usage or input error, or too few samples to solve.)";
@@ -171,6 +186,7 @@ private:
     void AddInputs();
     void AddOutputs();
     void AddSolve();
+    void AddCode();
     void AddRules();
     CliAction Action() const;
     int Width() const;
@@ -181,10 +197,13 @@ private:
     std::vector<CliInput> Inputs() const;
     CrcLayout Layout() const;
     std::vector<CliSample> Samples() const;
+    CodeKind Code() const;
+    CodegenOptions Codegen(CodeKind kind) const;
 
     CLI::App app_;
     std::string width_, refin_, refout_, model_, preset_, init_, poly_, xorout_;
     std::string hex_, memo_hex_, text_, bytes_, find_;
+    std::string emit_, style_, prefix_ = "crc", data_width_;
     std::vector<std::string> files_, samples_, sample_texts_, sample_files_;
     CLI::Option *width_opt_, *refin_opt_, *refout_opt_, *model_opt_, *preset_opt_;
     CLI::Option *show_model_, *list_presets_, *init_opt_, *poly_opt_, *xorout_opt_;
@@ -193,6 +212,7 @@ private:
     CLI::Option *hex_opt_, *memo_hex_opt_, *text_opt_, *files_opt_;
     CLI::Option *bytes_opt_, *all_, *find_opt_, *table_;
     CLI::Option *solve_, *sample_opt_, *sample_text_opt_, *sample_files_opt_;
+    CLI::Option *emit_opt_, *style_opt_, *prefix_opt_, *extern_, *data_width_opt_;
 };
 
 CommandLine::CommandLine() : app_(kDescription, "quenfold-crc") {
@@ -213,6 +233,7 @@ CommandLine::CommandLine() : app_(kDescription, "quenfold-crc") {
     AddInputs();
     AddOutputs();
     AddSolve();
+    AddCode();
     AddRules();
 }
 
@@ -293,6 +314,25 @@ void CommandLine::AddSolve() {
     sample_files_opt_ = sample("--samples", sample_files_, "One DATA:CRC a line", "FILE");
 }
 
+void CommandLine::AddCode() {
+    const std::string group = "Code for the target (see below)";
+    emit_opt_ = Value("--emit", emit_, "Print code computing the CRC: C, a C header or Verilog",
+                      "c|h|verilog", group);
+    style_opt_ = Value("--style", style_, "C: no table, one (the default) or eight",
+                       "bitwise|table|slice8", group)
+                     ->needs(emit_opt_);
+    prefix_opt_ = Value("--prefix", prefix_, "The code's names: NAME_t, NAME_init..., module NAME",
+                        "NAME", group)
+                      ->needs(emit_opt_);
+    extern_ =
+        Flag(app_, "--extern", "C: functions with external linkage, as --emit h declares", group)
+            ->needs(emit_opt_);
+    data_width_opt_ =
+        Value("--data-width", data_width_,
+              "Verilog: data bits a clock, 8 (the default), 16, 32 or 64", "BITS", group)
+            ->needs(emit_opt_);
+}
+
 void CommandLine::AddRules() {
     const auto catalogue = {width_opt_, refin_opt_, refout_opt_, model_opt_, preset_opt_};
     const auto window = {crc16_,  crc32_, reverse_poly_, table_msb_first_, update_msb_first_,
@@ -307,7 +347,9 @@ void CommandLine::AddRules() {
     Excludes({modbus_, ccitt_}, values);
     Excludes({modbus_, ccitt_}, {reverse_poly_, table_msb_first_, update_msb_first_});
     Exclusive(inputs);
-    Exclusive({all_, find_opt_, table_, list_presets_, show_model_, solve_});
+    Exclusive({all_, find_opt_, table_, list_presets_, show_model_, solve_, emit_opt_});
+    Excludes({emit_opt_}, inputs);
+    Excludes({emit_opt_}, {bytes_opt_});
     // --all and --find keep to a width, and take no model.
     Excludes({all_, find_opt_}, model);
     Excludes({all_, find_opt_}, window);
@@ -327,7 +369,8 @@ CliAction CommandLine::Action() const {
         {find_opt_, CliAction::Find},
         {table_, CliAction::Table},
         {list_presets_, CliAction::ListPresets},
-        {show_model_, CliAction::ShowModel}};
+        {show_model_, CliAction::ShowModel},
+        {emit_opt_, CliAction::Emit}};
     for (const auto& [option, action] : actions)
         if (*option)
             return action;
@@ -446,6 +489,46 @@ CrcLayout CommandLine::Layout() const {
     return bytes_ == "le" ? CrcLayout::LowByteFirst : CrcLayout::HighByteFirst;
 }
 
+CodeKind CommandLine::Code() const {
+    if (emit_ == "c")
+        return CodeKind::C;
+    if (emit_ == "h")
+        return CodeKind::Header;
+    if (emit_ == "verilog")
+        return CodeKind::Verilog;
+    throw CliError("--emit: '" + emit_ + "' is not c, h or verilog");
+}
+
+CodegenOptions CommandLine::Codegen(CodeKind kind) const {
+    CodegenOptions codegen;
+    if (!IsCodeIdentifier(prefix_))
+        throw CliError("--prefix: '" + prefix_ +
+                       "' is not an identifier: a letter, then letters, digits and '_'");
+    codegen.prefix = prefix_;
+    const bool verilog = kind == CodeKind::Verilog;
+    if (verilog && (*style_opt_ || *extern_))
+        throw CliError(std::string(*style_opt_ ? "--style" : "--extern") +
+                       " goes with --emit c or h");
+    if (!verilog && *data_width_opt_)
+        throw CliError("--data-width goes with --emit verilog");
+    if (*style_opt_) {
+        const std::pair<const char*, CStyle> styles[] = {
+            {"bitwise", CStyle::Bitwise}, {"table", CStyle::Table}, {"slice8", CStyle::Slice8}};
+        const auto* style = std::find_if(std::begin(styles), std::end(styles),
+                                         [&](const auto& s) { return style_ == s.first; });
+        if (style == std::end(styles))
+            throw CliError("--style: '" + style_ + "' is not bitwise, table or slice8");
+        codegen.style = style->second;
+    }
+    codegen.externLinkage = extern_->count() > 0;
+    if (*data_width_opt_) {
+        if (data_width_ != "8" && data_width_ != "16" && data_width_ != "32" && data_width_ != "64")
+            throw CliError("--data-width: '" + data_width_ + "' is not 8, 16, 32 or 64");
+        codegen.dataWidth = std::stoi(data_width_);
+    }
+    return codegen;
+}
+
 // The samples in the order typed, whichever option gave each.
 std::vector<CliSample> CommandLine::Samples() const {
     const std::pair<const CLI::Option*, CliSample::Kind> kinds[] = {
@@ -473,6 +556,13 @@ CliOptions CommandLine::Resolve() const {
         if (options.width != 0 && options.width != 16 && options.width != 32)
             throw CliError("--solve solves CRC-16 and CRC-32: give --width 16 or 32, or none");
         options.samples = Samples();
+        return options;
+    }
+    if (options.action == CliAction::Emit) {
+        SetParams(options);
+        options.code = Code();
+        options.codegen = Codegen(options.code);
+        options.codegen.name = options.name;
         return options;
     }
     if (options.action == CliAction::Find)

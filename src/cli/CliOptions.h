@@ -1,6 +1,7 @@
 // What quenfold-crc was asked to do, read from its command line.
 #pragma once
 
+#include "CrcCodegen.h"
 #include "CrcParams.h"
 
 #include <optional>
@@ -15,7 +16,10 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-enum class CliAction { Checksum, All, Find, Table, ListPresets, ShowModel, Solve };
+enum class CliAction { Checksum, All, Find, Table, ListPresets, ShowModel, Solve, Emit };
+
+// What --emit prints.
+enum class CodeKind { C, Header, Verilog };
 
 // How a CRC is written: digits, or its bytes in transmission order.
 enum class CrcLayout { Digits, LowByteFirst, HighByteFirst };
@@ -58,6 +62,8 @@ struct CliOptions {
     CliFind find;
     std::vector<CliInput> inputs;
     std::vector<CliSample> samples; // for Solve, in the order given
+    CodeKind code = CodeKind::C;    // for Emit, with the generator's options
+    CodegenOptions codegen;
 };
 
 // The end of a run decided by the command line alone: --help, --version, or

@@ -289,6 +289,34 @@ TEST(QuenfoldCrc, AdjustsModelsAndShowsThem) {
 
 // Byte strings as people write them give the same bytes; the main window's
 // tokens give the low byte of each.
+// --emit takes its CRC as the checksum does, however it is chosen: the
+// check value at the top of the code is the one the same options compute.
+TEST(QuenfoldCrc, EmitsCodeForTheCrcItComputes) {
+    const std::vector<std::vector<std::string>> choices = {
+        {"--preset", "MODBUS", "--init", "0x1234"},
+        {"--model", "width=12 poly=0x80f init=0 refin=false refout=true name=\"my crc\""},
+        {"--width", "5", "--poly", "0x09", "--refin", "--xorout", "0x1f"},
+        {"--crc16", "--init", "1", "--poly", "8005", "--update-msb-first", "--xorout", "5A5A0F0F"},
+        {"--crc32", "--init", "FFFFFFFF", "--poly", "04C11DB7", "--table-msb-first"}};
+    for (const std::vector<std::string>& args : choices) {
+        std::vector<std::string> checksum = args;
+        checksum.insert(checksum.end(), {"--text", "123456789"});
+        const std::uint64_t check = std::stoull(Cli(checksum).out, nullptr, 16);
+        for (const std::string kind : {"c", "h", "verilog"}) {
+            std::vector<std::string> emit = args;
+            emit.insert(emit.end(), {"--emit", kind});
+            const Outcome outcome = Cli(emit);
+            ASSERT_EQ(outcome.status, 0) << outcome.err;
+            const std::string mark = kind == "verilog" ? "gives " : "== ";
+            const std::size_t at = outcome.out.find(mark);
+            ASSERT_NE(at, std::string::npos) << args[0] << " " << kind;
+            std::string shown = outcome.out.substr(at + mark.size(), 20);
+            shown.erase(0, shown.find_first_of("xh") + 1);
+            EXPECT_EQ(std::stoull(shown, nullptr, 16), check) << args[0] << " " << kind;
+        }
+    }
+}
+
 TEST(QuenfoldCrc, ReadsByteStringsEitherWay) {
     for (const char* hex : {"01 03 00 00 00 0A", "01030000000A", "0x01,0x03,0x00,0x00,0x00,0x0A",
                             "01:03:00:00:00:0a", " 0X0103\t00-00;000A\n"})
@@ -375,6 +403,18 @@ TEST(QuenfoldCrc, ReportsBadInputOnStandardErrorWithStatus2) {
          "model cannot describe"},
         {{"--modbus", "--bytes", "xx", "--text", "1"}, "--bytes: 'xx' is neither le nor be"},
         {{"--crc32", "--poly", "4C11DB7", "--table"}, "--table shows the CRC-16 table only"},
+        {{"--emit", "java", "--modbus"}, "--emit: 'java' is not c, h or verilog"},
+        {{"--emit", "c", "--style", "fast", "--modbus"},
+         "--style: 'fast' is not bitwise, table or slice8"},
+        {{"--emit", "verilog", "--extern", "--modbus"}, "--extern goes with --emit c or h"},
+        {{"--emit", "h", "--data-width", "32", "--modbus"},
+         "--data-width goes with --emit verilog"},
+        {{"--emit", "verilog", "--data-width", "12", "--modbus"},
+         "--data-width: '12' is not 8, 16, 32 or 64"},
+        {{"--emit", "c", "--prefix", "crc-16", "--modbus"},
+         "--prefix: 'crc-16' is not an identifier: a letter, then letters, digits and '_'"},
+        {{"--emit", "c", "--preset", "CRC-82/DARC"},
+         "--emit: code is generated for CRCs of 1 to 64 bits; this one has 82"},
         {{"--all", good, good}, "--all and --find read one input"},
         // The other files are still read.
         {{"--modbus", missing, good},
