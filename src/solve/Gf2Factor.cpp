@@ -1,7 +1,5 @@
 #include "Gf2Factor.h"
 
-#include "gf2poly.h"
-
 #include <algorithm>
 #include <random>
 
@@ -56,8 +54,17 @@ int TakeOut(Gf2Poly& r, const Gf2Poly& f) {
     }
 }
 
+// The product of two polynomials whose degrees add up to 127 at most.
+CrcWord Multiply(CrcWord a, CrcWord b) {
+    CrcWord product = 0;
+    for (; b != 0; b >>= 1, a <<= 1)
+        if (b & 1)
+            product ^= a;
+    return product;
+}
+
 void CollectDivisors(std::span<const Gf2Factor> factors, std::size_t next, int degree,
-                     std::uint64_t product, std::size_t limit, std::vector<std::uint64_t>& out,
+                     CrcWord product, std::size_t limit, std::vector<CrcWord>& out,
                      bool& overflow) {
     if (overflow)
         return;
@@ -73,7 +80,7 @@ void CollectDivisors(std::span<const Gf2Factor> factors, std::size_t next, int d
     const Gf2Factor& f = factors[next];
     for (int k = 0; k <= f.multiplicity && k * f.degree <= degree; ++k) {
         CollectDivisors(factors, next + 1, degree - k * f.degree, product, limit, out, overflow);
-        product = gf2::Mul(product, f.poly);
+        product = Multiply(product, f.poly);
     }
 }
 
@@ -88,7 +95,7 @@ std::vector<Gf2Factor> SmallFactors(Gf2Poly a, int maxDegree) {
     for (int d = 1; d <= maxDegree && a.Degree() >= d; ++d) {
         if (a.Degree() < 2 * d) { // what is left is irreducible
             if (a.Degree() <= maxDegree)
-                factors.push_back({a.Low64(), a.Degree(), 1});
+                factors.push_back({a.Low128(), a.Degree(), 1});
             break;
         }
         power = power.Squared() % a;
@@ -98,15 +105,15 @@ std::vector<Gf2Factor> SmallFactors(Gf2Poly a, int maxDegree) {
         std::vector<Gf2Poly> split;
         SplitEqualDegree(product, d, rng, split);
         for (const Gf2Poly& f : split)
-            factors.push_back({f.Low64(), d, TakeOut(a, f)});
+            factors.push_back({f.Low128(), d, TakeOut(a, f)});
         power = power % a;
     }
     return factors;
 }
 
-std::optional<std::vector<std::uint64_t>> DivisorsOfDegree(std::span<const Gf2Factor> factors,
-                                                           int degree, std::size_t limit) {
-    std::vector<std::uint64_t> divisors;
+std::optional<std::vector<CrcWord>> DivisorsOfDegree(std::span<const Gf2Factor> factors, int degree,
+                                                     std::size_t limit) {
+    std::vector<CrcWord> divisors;
     bool overflow = false;
     CollectDivisors(factors, 0, degree, 1, limit, divisors, overflow);
     if (overflow)

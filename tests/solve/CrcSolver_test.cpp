@@ -1,4 +1,5 @@
 #include "CrcCatalogue.h"
+#include "CrcEngine.h"
 #include "CrcSolver.h"
 #include "reference.h"
 
@@ -23,7 +24,8 @@ std::uint32_t Mask(int width) {
 std::uint32_t Shown(const CrcParams& p, std::span<const std::uint8_t> data) {
     const ReferenceCrc reference(p.width, p.poly, p.reflectedTable, p.reflectedUpdate,
                                  p.reversePoly);
-    return reference.Run(p.init, data) ^ p.xorOut.value_or(0);
+    const std::uint32_t crc = reference.Run(p.init, data);
+    return (p.reflectOut ? ReflectBits(crc, p.width) : crc) ^ p.xorOut.value_or(0);
 }
 
 std::vector<CrcSample> Samples(std::mt19937& rng, const CrcParams& p,
@@ -163,7 +165,7 @@ TEST(CrcSolver, CatalogueAlgorithmsAreFound) {
             continue;
         const CrcParams params = ToCrcParams(entry);
         const auto samples = Samples(rng, params, lengths);
-        const CrcSolution solution = SolveCrc(samples, width, SolveScope::MatchedOrders);
+        const CrcSolution solution = SolveCrc(samples, width, SolveScope::ModelOnly);
         const auto fit = std::ranges::find_if(solution.fits,
                                               [&](const CrcFit& f) { return FitHolds(f, params); });
         ASSERT_NE(fit, solution.fits.end()) << entry.name;
@@ -225,7 +227,7 @@ TEST(CrcSolver, ModbusTwinsGiveTheSameCrcs) {
     const CrcParams twin{16, 0xA001, 0x3FFE, false, true, true, 0xC001};
     EXPECT_TRUE(FitHolds(fit, twin));
     EXPECT_EQ(fit.alikeFrom, 0u);
-    EXPECT_EQ(fit.family.Member(1), std::pair(0x3FFEu, 0xC001u));
+    EXPECT_TRUE((fit.family.Member(1) == std::pair<CrcWord, CrcWord>(0x3FFE, 0xC001)));
     for (const std::size_t n : {1, 2, 7, 100}) {
         const auto data = Samples(rng, kModbus, std::vector{n}).at(0).data;
         EXPECT_EQ(Shown(twin, data), Shown(kModbus, data));
