@@ -175,6 +175,63 @@ TEST(CrcSolver, CatalogueAlgorithmsAreFound) {
     }
 }
 
+// Random catalogue models of every width, refin = refout and not, any
+// polynomial (without the +1 term too), init and XOR-out: the drawn model,
+// or one that gives its CRC of every message as long as the shortest sample,
+// is among the answers, and every answer reproduces every sample by the
+// engine, which shares no code with the algebra.
+TEST(CrcSolver, EveryWidthAndReflectionIsSolved) {
+    std::mt19937_64 rng(64);
+    const auto bytes = [&](std::size_t n) {
+        std::vector<std::uint8_t> data(n);
+        for (std::uint8_t& b : data)
+            b = static_cast<std::uint8_t>(rng());
+        return data;
+    };
+    for (int width = 1; width <= 64; ++width)
+        for (const bool apart : {false, true}) {
+            const CrcWord mask = WidthMask(width);
+            const bool refin = rng() % 2 == 0;
+            const CrcModel drawn{width, rng() & mask,   rng() & mask,
+                                 refin, refin != apart, rng() & mask};
+            const CrcEngine engine(ToCrcParams(drawn));
+            std::vector<CrcSample> samples;
+            for (const std::size_t n :
+                 {rng() % 24 + 1, rng() % 24 + 1, std::size_t{16}, std::size_t{16}, rng() % 40 + 1})
+                samples.push_back({bytes(n), 0});
+            for (CrcSample& s : samples)
+                s.crc = engine.Checksum(s.data);
+            std::size_t shortest = 16;
+            for (const CrcSample& s : samples)
+                shortest = std::min(shortest, s.data.size());
+            const std::vector<std::vector<std::uint8_t>> probes{bytes(shortest),
+                                                                bytes(shortest + 5)};
+
+            const CrcSolution solution = SolveCrc(samples, width, SolveScope::ModelOnly);
+            ASSERT_FALSE(solution.tooFewSamples) << width;
+            const auto alike = [&](const CrcFit& fit) {
+                const CrcEngine other(fit.params);
+                return FitHolds(fit, ToCrcParams(drawn)) ||
+                       std::ranges::all_of(probes, [&](const auto& data) {
+                           return other.Checksum(data) == engine.Checksum(data);
+                       });
+            };
+            EXPECT_TRUE(std::ranges::any_of(solution.fits, alike))
+                << FormatModelLine(drawn) << " not found";
+            for (const CrcFit& fit : solution.fits) {
+                CrcParams member = fit.params;
+                const auto [init, xorOut] =
+                    fit.family.Member(rng() >> (64 - std::min(fit.family.Bits(), 63)));
+                member.init = init;
+                member.xorOut = xorOut;
+                for (const CrcParams& p : {fit.params, member})
+                    for (const CrcSample& s : samples)
+                        ASSERT_TRUE(CrcEngine(p).Checksum(s.data) == s.crc)
+                            << FormatModelLine(*ToCrcModel(p)) << " for " << FormatModelLine(drawn);
+            }
+        }
+}
+
 const CrcParams kModbus{16, 0x8005, 0xFFFF, true, true, true, std::nullopt};
 const CrcParams kCrc32{32, 0x04C11DB7, 0xFFFFFFFF, true, true, true, 0xFFFFFFFF};
 
