@@ -1,6 +1,7 @@
 #include "Gf2Clmul.h"
 
 #include <cstring>
+#include <utility>
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
@@ -136,17 +137,37 @@ void CombineWords(std::uint64_t* a, std::uint64_t* b, std::size_t n, std::uint64
     }
 }
 
+namespace {
+
+// value mod (x^degree + low) and the quotient, a term at a time.
+std::pair<CrcWord, CrcWord> DivideSlowly(CrcWord value, int degree, std::uint64_t low) {
+    const CrcWord m = CrcWord{1} << degree | low;
+    CrcWord quotient = 0;
+    for (int bit = 127; bit >= degree; --bit)
+        if ((value >> bit) & 1) {
+            value ^= m << (bit - degree);
+            quotient |= CrcWord{1} << (bit - degree);
+        }
+    return {quotient, value};
+}
+
+} // namespace
+
+// x^(2d) = x^d m + x^d low, so x^(2d) / m = x^d + (x^d low) / m.
 SmallModulus::SmallModulus(int degree, std::uint64_t low)
-    : degree_(degree),
-      low_(low & (degree == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << degree) - 1)),
+    : degree_(degree), low_(static_cast<std::uint64_t>(low & WidthMask(degree))),
+      barrett_(
+          static_cast<std::uint64_t>(DivideSlowly(CrcWord{low_} << degree, degree, low_).first)),
       x128_(Reduce(CrcWord{Reduce(CrcWord{1} << 127)} << 1)) {}
 
+// Barrett's reduction, exact for polynomials: for value = a x^d + b of degree
+// below 2d, the quotient is a x^(2d) / m / x^d, that is a + (a barrett) / x^d.
 std::uint64_t SmallModulus::Reduce(CrcWord value) const {
-    const CrcWord m = CrcWord{1} << degree_ | low_;
-    for (int bit = 127; bit >= degree_; --bit)
-        if ((value >> bit) & 1)
-            value ^= m << (bit - degree_);
-    return static_cast<std::uint64_t>(value);
+    if (degree_ < 64 && (value >> (2 * degree_)) != 0)
+        return static_cast<std::uint64_t>(DivideSlowly(value, degree_, low_).second);
+    const auto a = static_cast<std::uint64_t>(value >> degree_);
+    const auto q = a ^ static_cast<std::uint64_t>(Clmul(a, barrett_) >> degree_);
+    return static_cast<std::uint64_t>((value ^ Clmul(q, low_)) & WidthMask(degree_));
 }
 
 std::uint64_t SmallModulus::MulMod(std::uint64_t a, std::uint64_t b) const {

@@ -40,7 +40,8 @@ public:
 private:
     int degree_;
     std::uint64_t low_;
-    std::uint64_t x128_; // x^128 mod m
+    std::uint64_t barrett_; // x^(2 degree) / m, less its leading term x^degree
+    std::uint64_t x128_;    // x^128 mod m
 };
 
 } // namespace gf2

@@ -1,5 +1,7 @@
 #include "Gf2Factor.h"
 
+#include "Gf2Clmul.h"
+
 #include <algorithm>
 #include <random>
 
@@ -54,12 +56,16 @@ int TakeOut(Gf2Poly& r, const Gf2Poly& f) {
     }
 }
 
-// The product of two polynomials whose degrees add up to 127 at most.
+// The product of two polynomials of degree 64 at most, whose degrees add up
+// to 127 at most.
 CrcWord Multiply(CrcWord a, CrcWord b) {
-    CrcWord product = 0;
-    for (; b != 0; b >>= 1, a <<= 1)
-        if (b & 1)
-            product ^= a;
+    const auto aLow = static_cast<std::uint64_t>(a);
+    const auto bLow = static_cast<std::uint64_t>(b);
+    CrcWord product = gf2::Clmul(aLow, bLow);
+    if ((a >> 64) != 0)
+        product ^= b << 64;
+    if ((b >> 64) != 0)
+        product ^= CrcWord{aLow} << 64;
     return product;
 }
 

@@ -149,9 +149,28 @@ std::uint64_t Gf2Poly::Window64(int low) const {
     return w;
 }
 
+namespace {
+
+// For a divisor whose 65 top terms are x^64 + low: the quotient of
+// x^128 by them, less its leading x^64 (which x^64 low / divisor gives).
+std::uint64_t Reciprocal(std::uint64_t low) {
+    const CrcWord m = CrcWord{1} << 64 | low;
+    CrcWord value = CrcWord{low} << 64;
+    std::uint64_t quotient = 0;
+    for (int bit = 127; bit >= 64; --bit)
+        if ((value >> bit) & 1) {
+            value ^= m << (bit - 64);
+            quotient |= std::uint64_t{1} << (bit - 64);
+        }
+    return quotient;
+}
+
+} // namespace
+
 // Long division a quotient word at a time: the top 64 terms of the remainder
-// and of the divisor decide the next 64 quotient terms (no carries), and one
-// pass subtracts that word times the divisor.
+// and the top 65 of the divisor decide the next 64 quotient terms (no
+// carries), by Barrett's reduction, exact for polynomials; one pass then
+// subtracts that word times the divisor.
 void Gf2Poly::Reduce(const Gf2Poly& divisor, Gf2Poly* quotient) {
     const int d = divisor.Degree();
     int top = Degree();
@@ -159,18 +178,15 @@ void Gf2Poly::Reduce(const Gf2Poly& divisor, Gf2Poly* quotient) {
         return;
     if (quotient)
         quotient->words_.assign(static_cast<std::size_t>((top - d) / 64 + 1), 0);
-    const std::uint64_t divisorTop = divisor.Window64(d - 63);
+    const std::uint64_t reciprocal = Reciprocal(divisor.Window64(d - 64));
     const std::size_t n = divisor.words_.size();
     while (top >= d) {
         const int digit = (top - d) / 64;
         const int span = top - d - 64 * digit; // the digit's highest term
-        std::uint64_t window = Window64(top - 63);
-        std::uint64_t q = 0;
-        for (int i = 0; i <= span; ++i)
-            if ((window >> (63 - i)) & 1) {
-                q |= std::uint64_t{1} << (span - i);
-                window ^= divisorTop >> i;
-            }
+        const std::uint64_t window = Window64(top - 63);
+        const auto q =
+            (window ^ static_cast<std::uint64_t>(gf2::Clmul(window, reciprocal) >> 64)) >>
+            (63 - span);
         const auto at = static_cast<std::size_t>(digit);
         if (words_.size() < at + n + 1)
             words_.resize(at + n + 1, 0);

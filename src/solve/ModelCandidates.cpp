@@ -141,16 +141,19 @@ bool Affordable(const Gf2Poly& a, const Gf2Poly& b) {
     return words(a) * words(b) <= kMaxProductWords;
 }
 
-// Without refout: the shared gcd of H1 L2 + H2 L1 seeds each width's gcd, so
-// that a width's own multiples, as long as the messages, are only reduced
+// Without refout: the shared gcd G0 of H1 L2 + H2 L1 seeds each width's gcd,
+// so that a width's own multiples, as long as the messages, are only reduced
 // modulo something short, never put through a long gcd of their own, while
-// more samples may still shorten the seed.
+// more samples may still shorten the seed. Every width's gcd divides
+// x^64 G0, so once G0 is short the multiples are reduced modulo that, once
+// for all widths.
 class UnreflectedOut {
 public:
     explicit UnreflectedOut(std::vector<ModelCandidates>& found)
         : found_(found), widths_(found.size()) {}
 
     void Add(Multiple m) {
+        ReduceModZ(m);
         if (m.low.IsZero()) {
             shared_.Add(m.high);
         } else if (!first_) {
@@ -162,17 +165,24 @@ public:
     }
 
     void Decide(std::size_t prefix, bool last, std::size_t limit) {
+        const Gf2Poly& g0 = shared_.Value();
+        if (!g0.IsZero() && g0.Degree() + 64 <= kFactorDegree && g0.Shifted(64) != z_) {
+            z_ = g0.Shifted(64);
+            for (Multiple& m : multiples_)
+                ReduceModZ(m);
+            if (first_)
+                ReduceModZ(*first_);
+        }
         for (std::size_t k = 0; k < found_.size(); ++k) {
             ModelCandidates& c = found_[k];
             if (c.decidedAt != 0)
                 continue;
             Width& w = widths_[k];
-            const Gf2Poly seed = shared_.Value().Shifted(c.width);
-            if (!last && !Short(w, seed, c.width))
+            if (!last && z_.IsZero() && !Short(w, c.width))
                 continue;
-            if (!seed.IsZero() && !(seed == w.seed)) {
-                w.gcd.Add(seed);
-                w.seed = seed;
+            if (!g0.IsZero() && g0 != w.seed) {
+                w.gcd.Add(g0.Shifted(c.width));
+                w.seed = g0;
             }
             for (; w.folded < multiples_.size(); ++w.folded)
                 w.gcd.Add(multiples_[w.folded].At(c.width));
@@ -187,10 +197,18 @@ private:
         std::size_t folded = 0; // multiples_ taken into gcd
     };
 
+    void ReduceModZ(Multiple& m) const {
+        if (!z_.IsZero()) {
+            m.high %= z_;
+            m.low %= z_;
+        }
+    }
+
     // Whether the width's gcd has, or would get, a short member to reduce the rest by.
-    bool Short(const Width& w, const Gf2Poly& seed, int width) const {
+    bool Short(const Width& w, int width) const {
         const auto isShort = [](int degree) { return degree >= 0 && degree <= kFactorDegree; };
-        if (isShort(w.gcd.Value().Degree()) || isShort(seed.Degree()))
+        if (isShort(w.gcd.Value().Degree()) ||
+            isShort(shared_.Value().IsZero() ? -1 : shared_.Value().Degree() + width))
             return true;
         for (std::size_t j = w.folded; j < multiples_.size(); ++j)
             if (isShort(multiples_[j].DegreeAt(width)))
@@ -201,6 +219,7 @@ private:
     std::vector<ModelCandidates>& found_;
     std::vector<Width> widths_;
     MultipleGcd shared_;
+    Gf2Poly z_;                     // x^64 G0 once G0 is short
     std::optional<Multiple> first_; // the first multiple with a nonzero low part
     std::vector<Multiple> multiples_;
 };
