@@ -1,6 +1,6 @@
 // The parameter solver.
 //
-// Four samples of 8 to 64 bytes at widths 8, 16, 24, 32 and 64, each a
+// Four samples of 8 to 64 bytes (six at width 8) at widths 8, 16, 24, 32 and 64, each a
 // catalogue algorithm; CRC-16 over all the main window's combinations (the
 // two mixed ones by searching every polynomial), the others in the catalogue's
 // model alone. Then what quenfold-crc solves for CRCs written with 8 digits,
@@ -57,14 +57,16 @@ void Solve(benchmark::State& state, const std::vector<CrcSample>& samples,
     }
 }
 
-void Short(benchmark::State& state, std::string_view name, SolveScope scope) {
+void Short(benchmark::State& state, std::string_view name, SolveScope scope,
+           const std::vector<std::size_t>& lengths = {8, 23, 41, 64}) {
     const CrcParams params = Named(name);
     const int width = params.width;
-    Solve(state, Samples(params, {8, 23, 41, 64}), std::span(&width, 1), scope);
+    Solve(state, Samples(params, lengths), std::span(&width, 1), scope);
 }
 
+// Four 8-bit CRCs leave a chance fit beside the drawn one: six do not.
 void Width8(benchmark::State& state) {
-    Short(state, "CRC-8/SMBUS", SolveScope::ModelOnly);
+    Short(state, "CRC-8/SMBUS", SolveScope::ModelOnly, {8, 23, 41, 64, 12, 12});
 }
 void Width16AllCombinations(benchmark::State& state) {
     Short(state, "CRC-16/MODBUS", SolveScope::AllOrders);
