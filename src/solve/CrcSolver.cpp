@@ -153,7 +153,7 @@ Widths PossibleWidths(std::span<const CrcSample> samples, std::span<const int> w
 auto FitOrder(const CrcFit& f) {
     const CrcParams& p = f.params;
     return std::tuple(p.width, p.reflectedTable != p.reflectedUpdate, p.reflectOut,
-                      !p.reflectedUpdate);
+                      !p.reflectedTable);
 }
 
 } // namespace
