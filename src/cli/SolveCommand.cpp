@@ -150,7 +150,8 @@ std::string PairText(const CrcParams& p) {
 }
 
 std::string PairCount(const CrcFit& fit) {
-    return std::to_string(std::uint64_t{1} << fit.family.Bits()) +
+    const int bits = fit.family.Bits();
+    return (bits < 32 ? std::to_string(std::uint64_t{1} << bits) : "2^" + std::to_string(bits)) +
            (ToCrcModel(fit.params) ? " pairs of init and xorout" : " pairs of 初始值 and 异或值");
 }
 
