@@ -1,10 +1,10 @@
 #include "MemoEdit.h"
 
 #include "MemoAccessible.h"
-#include "MemoCodec.h"
 #include "RowLayout.h"
 #include "WordMotion.h"
 #include "errorreport.h"
+#include "memocodec.h"
 #include "memotext.h"
 
 #include <QAccessible>

@@ -2,9 +2,9 @@
 // Every handler runs under the guard, so that no error crosses Qt's event loop.
 #include "MemoEdit.h"
 
-#include "MemoCodec.h"
 #include "WordMotion.h"
 #include "errorreport.h"
+#include "memocodec.h"
 #include "memotext.h"
 
 #include <QApplication>

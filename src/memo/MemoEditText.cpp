@@ -1,6 +1,6 @@
 // The memo layer's functions for a MemoEdit, straight on its bytes.
-#include "MemoCodec.h"
 #include "MemoEdit.h"
+#include "memocodec.h"
 #include "memotext.h"
 
 #include <algorithm>

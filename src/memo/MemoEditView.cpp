@@ -3,9 +3,9 @@
 // top row, so that rows measured later do not move what the user sees.
 #include "MemoEdit.h"
 
-#include "MemoCodec.h"
 #include "RowLayout.h"
 #include "errorreport.h"
+#include "memocodec.h"
 
 #include <QApplication>
 #include <QFontMetricsF>

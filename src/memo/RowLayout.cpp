@@ -1,6 +1,6 @@
 #include "RowLayout.h"
 
-#include "MemoCodec.h"
+#include "memocodec.h"
 
 #include <QTextOption>
 

@@ -12,7 +12,7 @@
 #pragma once
 
 #include "Advances.h"
-#include "MemoCodec.h"
+#include "memocodec.h"
 
 #include <cstdint>
 #include <string_view>

@@ -1,7 +1,7 @@
 #include "TextBuffer.h"
 
-#include "MemoCodec.h"
 #include "largebuffer.h"
+#include "memocodec.h"
 
 #include <algorithm>
 #include <cstring>

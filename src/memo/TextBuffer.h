@@ -9,8 +9,8 @@
 // unit count stays true when its neighbours change.
 #pragma once
 
-#include "MemoCodec.h"
 #include "SumTree.h"
+#include "memocodec.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "WordMotion.h"
 
-#include "MemoCodec.h"
+#include "memocodec.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "memotext.h"
 
-#include "MemoCodec.h"
 #include "datatexterrors.h"
+#include "memocodec.h"
 
 #include <QPlainTextEdit>
 #include <QTextCursor>

@@ -1,5 +1,5 @@
-#include "MemoCodec.h"
 #include "WrapIndex.h"
+#include "memocodec.h"
 
 #include <gtest/gtest.h>
 

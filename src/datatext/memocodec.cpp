@@ -1,4 +1,4 @@
-#include "MemoCodec.h"
+#include "memocodec.h"
 
 #include <algorithm>
 #include <cstring>
