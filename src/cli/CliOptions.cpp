@@ -30,24 +30,26 @@ the XOR-out on; it is applied whole, so a wider value shows in a CRC-16.
 --modbus and --ccitt set what the main window's two preset buttons set;
 --preset takes any name or alias that --list-presets shows, in any case.
 
---solve prints every parameter set that gives the CRCs of all samples, one a
-line, in the main window's terms, and the catalogue name where there is one:
-  --sample DATA:CRC       DATA as hexadecimal byte tokens, as --hex takes them;
+--solve finds every CRC that gives the CRCs of all samples: of the catalogue's
+model at any width up to 64, printed as its model line with the main window's
+settings under it where the window has them, and of the main window's CRC-16
+with the table and the update in different bit orders:
+  --sample DATA:CRC       DATA as bytes, as --hex takes them;
   --sample-text TEXT:CRC  the bytes of TEXT;
   --samples FILE          one DATA:CRC a line (- is standard input).
-CRC is the result as the main window shows it: 4 digits for a CRC-16 (more
-with a wider XOR value), 8 for a CRC-32; DATA is at most 4096 bytes.
-Without --crc16 or --crc32, each width the digits fit is solved. True CRCs
-(表逆序 and 算法逆序 alike) are solved by algebra; CRC-16 with the two set
-differently by trying all 65,536 polynomials; CRC-32 with the two set
-differently is not searched. Each line shows the polynomial in its normal
-form: the bit-reversed polynomial with 多项式逆序 toggled is the same set and
-is not listed again. Samples of one length fix 初始值 and 异或值 only
-together (shown with the smallest 异或值); samples of two lengths or more
-separate them as far as any data can.
+CRC is one hexadecimal number, 0x or not. The widths tried are the one
+--width, --crc16 or --crc32 asks for, or else those the CRCs' digits allow
+(two digits: 5 to 8 bits); the output says which. One sample gives the
+catalogue algorithms that fit it: the algebra needs two samples of one
+length, or three. When nothing fits, the CRCs with their bytes swapped (wire
+order) and the data without the CRC at their end are tried. Not searched: a
+CRC-32 with the table and the update in different bit orders, a CRC-16 so
+when the first three samples hold more than 4096 bytes.
 
 Exit status: 0 done (--solve: a set fits), 1 --find found nothing or no set
-fits --solve's samples, 2 usage or input error, or too few samples to solve.)";
+fits --solve's samples, 2 usage or input error, or samples that leave the
+polynomial open, 3 no set fits --solve's samples among those searched, and
+some were not searched.)";
 
 // The help names each option's value but not the options it excludes: those
 // lists would bury the descriptions, and the parser names them when they clash.

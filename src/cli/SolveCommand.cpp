@@ -242,6 +242,12 @@ std::vector<std::string> Unsearched(const CrcSolution& solution, const WidthChoi
     return classes;
 }
 
+void PrintNormalFormNote(const Tally& tally, std::ostream& out) {
+    if (tally.window)
+        out << "Each polynomial is shown in its normal form; bit-reversed, with 多项式逆序 "
+               "toggled, it is the same set.\n";
+}
+
 void PrintSummary(const Tally& tally, std::size_t count, std::size_t needed,
                   const std::vector<std::string>& unsearched, std::ostream& out) {
     const std::string all =
@@ -266,9 +272,7 @@ void PrintSummary(const Tally& tally, std::size_t count, std::size_t needed,
             << ". Add samples to tell them apart.\n";
     for (const std::string& what : unsearched)
         out << "Not searched: " << what << ".\n";
-    if (tally.window)
-        out << "Each polynomial is shown in its normal form; bit-reversed, with 多项式逆序 "
-               "toggled, it is the same set.\n";
+    PrintNormalFormNote(tally, out);
 }
 
 // Whether all samples have one length, for the notes on init and XOR-out.
@@ -384,6 +388,7 @@ bool PrintVariantFits(const SampleSet& set, int asked, std::ostream& out) {
                 : tally.sets == 1 ? "one parameter set"
                                   : std::to_string(tally.sets) + " parameter sets")
             << (tally.sets == 1 ? " fits" : " fit") << (named ? ".\n" : ":\n") << sets.str();
+        PrintNormalFormNote(tally, out);
         return true;
     }
     return false;

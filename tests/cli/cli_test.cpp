@@ -391,7 +391,9 @@ TEST(QuenfoldCrc, SaysWhatFitsTheCrcsInWireOrder) {
     EXPECT_EQ(bytes.out, "Width tried: 16 bits, as the CRCs are written with 4 digits.\n"
                          "Nothing fits as given; with each CRC's bytes swapped, CRC-16/MODBUS "
                          "fits.\n" +
-                             kModbusAnswer);
+                             kModbusAnswer +
+                             "Each polynomial is shown in its normal form; bit-reversed, with "
+                             "多项式逆序 toggled, it is the same set.\n");
     const Outcome frames = Cli(framed);
     EXPECT_EQ(frames.status, 1);
     EXPECT_NE(frames.out.find("Nothing fits as given; with the CRC's bytes taken off the end of "
