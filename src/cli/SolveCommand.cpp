@@ -49,19 +49,23 @@ struct WidthChoice {
     bool unsolved = false;   // a width asked for or allowed lies above those solved
 };
 
-// Widths from low to high that every CRC fits, up to the widest solved.
-WidthChoice Within(int low, int high, int needed, std::string reason) {
+// Widths from low to high that every CRC fits (needed bits), up to the
+// widest solved; the line says which, why, and what was left out.
+WidthChoice Within(int low, int high, int needed, const std::string& reason) {
     WidthChoice choice;
-    low = std::max({low, needed, 1});
-    for (int w = low; w <= std::min(high, kMaxSolvedWidth); ++w)
+    const int from = std::max({low, needed, 1});
+    const int to = std::min(high, kMaxSolvedWidth);
+    for (int w = from; w <= to; ++w)
         choice.widths.push_back(w);
-    choice.unsolved = high > kMaxSolvedWidth;
-    const std::string tried =
-        low > high ? "No width tried"
-                   : (low == high ? "Width tried: " : "Widths tried: ") + Range(low, high);
-    choice.line = tried + reason + '\n';
+    choice.line = from > to    ? "No width tried" + reason + '\n'
+                  : from == to ? "Width tried: " + Range(from, to) + reason + '\n'
+                               : "Widths tried: " + Range(from, to) + reason + '\n';
+    if (needed > high)
+        choice.line += "A CRC needs " + Bits(needed) + ", more than " + Range(low, high) + ".\n";
+    choice.unsolved = high > kMaxSolvedWidth && needed <= high;
     if (choice.unsolved)
-        choice.line += "Widths above " + Bits(kMaxSolvedWidth) + " are not solved.\n";
+        choice.line += "Widths of " + Range(std::max(from, kMaxSolvedWidth + 1), high) +
+                       " are not solved: the algebra goes up to " + Bits(kMaxSolvedWidth) + ".\n";
     return choice;
 }
 
@@ -444,6 +448,10 @@ int SolveSamples(const CliOptions& options, std::ostream& out) {
     std::ostringstream notes;
     DropDuplicates(set, notes);
     const WidthChoice choice = ChooseWidths(asked, set);
+    if (choice.widths.empty()) {
+        out << choice.line << notes.str();
+        return choice.unsolved ? kNotSearched : kNothingFits;
+    }
     if (set.samples.size() == 1) {
         out << choice.line << notes.str();
         return OneSample(set, choice, asked, out);
@@ -462,8 +470,11 @@ int SolveSamples(const CliOptions& options, std::ostream& out) {
     Tally tally;
     PrintFits(solution, OneLength(set.samples), tally, out);
     const std::vector<std::string> unsearched = Unsearched(solution, choice);
-    if (tally.sets == 0 && PrintVariantFits(set, asked, out))
+    if (tally.sets == 0 && PrintVariantFits(set, asked, out)) {
+        for (const std::string& what : unsearched)
+            out << "Not searched: " << what << ".\n";
         return unsearched.empty() ? kNothingFits : kNotSearched;
+    }
     PrintSummary(tally, set.samples.size(), solution.samplesNeeded, unsearched, out);
     if (tally.sets > 0)
         return 0;
