@@ -127,6 +127,14 @@ bool MixedSearchAffordable(std::span<const CrcSample> samples) {
     return bytes <= kMixedSearchBytes;
 }
 
+// Whether the algebra has a multiple of the polynomial to start from: two
+// samples of one length, or three.
+bool MakesAMultiple(std::span<const CrcSample> samples) {
+    if (samples.size() >= 3)
+        return true;
+    return samples.size() == 2 && samples[0].data.size() == samples[1].data.size();
+}
+
 struct Widths {
     std::vector<int> possible;  // those every sample's CRC fits
     std::size_t ruledOutAt = 0; // the samples it took to rule the others out
@@ -179,6 +187,11 @@ CrcSolution SolveCrc(std::span<const CrcSample> samples, std::span<const int> wi
     const bool bothRefouts = xorHigh == 0;
 
     CrcSolution solution;
+    if (!MakesAMultiple(samples)) {
+        solution.tooFewSamples = true;
+        solution.samplesNeeded = samples.size();
+        return solution;
+    }
     solution.mixedSkipped = mixed && !MixedSearchAffordable(samples);
     // The tasks share nothing but the samples: they run side by side.
     std::vector<std::future<Work>> tasks;

@@ -31,12 +31,13 @@ template <std::size_t N, typename Word> bool InsertEchelon(std::array<Word, N>& 
     return false;
 }
 
-// Bit k of word j becomes bit j of word k: the off-diagonal halves swap,
-// then the quarters within each half, and so on.
-void Transpose(std::array<std::uint64_t, 64>& a) {
-    std::uint64_t mask = 0x00000000FFFFFFFFull;
-    for (int h = 32; h != 0; h /= 2, mask ^= mask << h)
-        for (int k = 0; k < 64; k = ((k | h) + 1) & ~h) {
+// Bit k of word j becomes bit j of word k, for the first n words and bits
+// (n a power of two): the off-diagonal halves swap, then the quarters within
+// each half, and so on.
+void Transpose(std::array<std::uint64_t, 64>& a, int n) {
+    std::uint64_t mask = (std::uint64_t{1} << (n / 2)) - 1;
+    for (int h = n / 2; h != 0; h /= 2, mask ^= mask << h)
+        for (int k = 0; k < n; k = ((k | h) + 1) & ~h) {
             const auto lo = static_cast<std::size_t>(k);
             const auto hi = static_cast<std::size_t>(k | h);
             const std::uint64_t t = ((a[lo] >> h) ^ a[hi]) & mask;
@@ -84,17 +85,25 @@ CrcWord InitXorFamily::Reduced(CrcWord v) const {
 
 InitXorSystem::InitXorSystem(int width) : width_(width) {}
 
+bool InitXorSystem::HasPivot(int bit) const {
+    return ((pivotBits_ >> bit) & 1) != 0;
+}
+
 bool InitXorSystem::Add(std::span<const std::uint64_t> columns, std::uint64_t residue) {
-    std::array<std::uint64_t, 64> rows{};
+    const int n = static_cast<int>(std::bit_ceil(static_cast<unsigned>(width_)));
+    std::array<std::uint64_t, 64> rows;
     std::ranges::copy(columns, rows.begin());
-    Transpose(rows);
+    std::fill(rows.begin() + width_, rows.begin() + n, 0);
+    Transpose(rows, n);
     for (int j = 0; j < width_; ++j) {
         Row row{rows[static_cast<std::size_t>(j)] | CrcWord{1} << (width_ + j),
                 ((residue >> j) & 1) != 0};
         while (row.coefficients != 0) {
-            Row& pivot = pivots_[static_cast<std::size_t>(Degree(row.coefficients))];
-            if (pivot.coefficients == 0) {
+            const int top = Degree(row.coefficients);
+            Row& pivot = pivots_[static_cast<std::size_t>(top)];
+            if (!HasPivot(top)) {
                 pivot = row;
+                pivotBits_ |= CrcWord{1} << top;
                 ++rank_;
                 break;
             }
@@ -113,9 +122,9 @@ InitXorFamily InitXorSystem::Family() const {
     const int unknowns = 2 * width_;
     const auto solve = [&](CrcWord z, bool homogeneous) {
         for (int b = 0; b < unknowns; ++b) {
-            const Row& row = pivots_[static_cast<std::size_t>(b)];
-            if (row.coefficients == 0)
+            if (!HasPivot(b))
                 continue;
+            const Row& row = pivots_[static_cast<std::size_t>(b)];
             const bool bit = Parity(row.coefficients & z) ^ (homogeneous ? false : row.value);
             z |= CrcWord{bit} << b;
         }
@@ -123,7 +132,7 @@ InitXorFamily InitXorSystem::Family() const {
     };
     std::vector<CrcWord> basis;
     for (int f = 0; f < unknowns; ++f)
-        if (pivots_[static_cast<std::size_t>(f)].coefficients == 0)
+        if (!HasPivot(f))
             basis.push_back(solve(CrcWord{1} << f, true));
     return InitXorFamily(width_, solve(0, false), std::move(basis));
 }

@@ -55,9 +55,13 @@ private:
         bool value = false;
     };
 
+    bool HasPivot(int bit) const;
+
     int width_;
     int rank_ = 0;
-    std::array<Row, 128> pivots_{}; // by the highest bit of their coefficients
+    // By the highest bit of their coefficients; those of pivotBits_ are set.
+    std::array<Row, 128> pivots_;
+    CrcWord pivotBits_ = 0;
 };
 
 // The dimension of the kernel of the matrix with these columns.

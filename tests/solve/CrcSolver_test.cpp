@@ -220,8 +220,8 @@ TEST(CrcSolver, EveryWidthAndReflectionIsSolved) {
                 << FormatModelLine(drawn) << " not found";
             for (const CrcFit& fit : solution.fits) {
                 CrcParams member = fit.params;
-                const auto [init, xorOut] =
-                    fit.family.Member(rng() >> (64 - std::min(fit.family.Bits(), 63)));
+                const int bits = std::min(fit.family.Bits(), 63);
+                const auto [init, xorOut] = fit.family.Member(bits == 0 ? 0 : rng() >> (64 - bits));
                 member.init = init;
                 member.xorOut = xorOut;
                 for (const CrcParams& p : {fit.params, member})
