@@ -34,9 +34,10 @@
 // little more than the CRC's degree.
 inline constexpr int kFactorDegree = 8192;
 // The longest factored at all, and the longest pair of multiples whose gcd is
-// taken: beyond them the samples are answered as too long for the algebra.
+// taken (each about a third of a second at its limit): beyond them the
+// samples are answered as too long for the algebra.
 inline constexpr int kMaxFactorDegree = 1 << 16;
-inline constexpr int kMaxGcdDegree = 1 << 21;
+inline constexpr int kMaxGcdDegree = 1 << 20;
 
 struct ModelCandidates {
     int width = 0;

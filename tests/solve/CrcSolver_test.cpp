@@ -176,7 +176,8 @@ TEST(CrcSolver, CatalogueAlgorithmsAreFound) {
 }
 
 // Random catalogue models of every width, refin = refout and not, any
-// polynomial (without the +1 term too), init and XOR-out: the drawn model,
+// polynomial (without the +1 term too), init and XOR-out, solved at their
+// width and its neighbours: the drawn model,
 // or one that gives its CRC of every message as long as the shortest sample,
 // is among the answers, and every answer reproduces every sample by the
 // engine, which shares no code with the algebra.
@@ -207,7 +208,11 @@ TEST(CrcSolver, EveryWidthAndReflectionIsSolved) {
             const std::vector<std::vector<std::uint8_t>> probes{bytes(shortest),
                                                                 bytes(shortest + 5)};
 
-            const CrcSolution solution = SolveCrc(samples, width, SolveScope::ModelOnly);
+            // Neighbouring widths too, which share the algebra's long part.
+            std::vector<int> widths;
+            for (int w = std::max(width - 1, 1); w <= std::min(width + 1, 64); ++w)
+                widths.push_back(w);
+            const CrcSolution solution = SolveCrc(samples, widths, SolveScope::ModelOnly);
             ASSERT_FALSE(solution.tooFewSamples) << width;
             const auto alike = [&](const CrcFit& fit) {
                 const CrcEngine other(fit.params);
