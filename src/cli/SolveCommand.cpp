@@ -26,7 +26,7 @@ constexpr int kNotSearched = 3;
 constexpr int kMaxSolvedWidth = 64;
 
 int SolveWidth(const CliOptions& options) {
-    return options.solveWidth;
+    return options.width;
 }
 
 int BitLength(CrcWord value) {

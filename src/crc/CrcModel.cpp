@@ -2,7 +2,10 @@
 
 #include "CrcEngine.h"
 
+#include <algorithm>
 #include <array>
+#include <iterator>
+#include <vector>
 
 namespace {
 
@@ -21,6 +24,94 @@ CrcWord MulMod(CrcWord a, CrcWord b, int width, CrcWord low) {
             product ^= a;
     }
     return product;
+}
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    const char lower = static_cast<char>(c | 0x20);
+    return lower >= 'a' && lower <= 'f' ? lower - 'a' + 10 : -1;
+}
+
+std::string Bits(int width) {
+    return std::to_string(width) + (width == 1 ? " bit" : " bits");
+}
+
+char Lower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c | 0x20) : c;
+}
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+// Where the run of characters from pos that are not blanks ends.
+std::size_t WordEnd(std::string_view line, std::size_t pos) {
+    while (pos < line.size() && !IsBlank(line[pos]))
+        ++pos;
+    return pos;
+}
+
+struct Field {
+    std::string key; // lower case
+    std::string_view value;
+};
+
+// The field at pos, where a word starts; pos moves past it. A value that
+// starts with a double quote runs to the next one, blanks included.
+Field ReadField(std::string_view line, std::size_t& pos) {
+    const std::size_t equals = line.find('=', pos);
+    const std::size_t end = WordEnd(line, pos);
+    if (equals == pos || equals >= end)
+        throw CrcModelError("'" + std::string(line.substr(pos, end - pos)) +
+                            "' is not a field: fields are written name=value");
+    Field field{{}, {}};
+    std::ranges::transform(line.substr(pos, equals - pos), std::back_inserter(field.key), Lower);
+    pos = equals + 1;
+    if (pos == line.size() || line[pos] != '"') {
+        field.value = line.substr(pos, end - pos);
+        pos = end;
+        return field;
+    }
+    const std::size_t quote = line.find('"', pos + 1);
+    if (quote == std::string_view::npos)
+        throw CrcModelError(field.key + ": no closing quote");
+    field.value = line.substr(pos + 1, quote - pos - 1);
+    pos = quote + 1;
+    if (pos < line.size() && !IsBlank(line[pos]))
+        throw CrcModelError(field.key + ": a blank must follow the closing quote");
+    return field;
+}
+
+std::vector<Field> SplitFields(std::string_view line) {
+    std::vector<Field> fields;
+    for (std::size_t pos = 0;;) {
+        while (pos < line.size() && IsBlank(line[pos]))
+            ++pos;
+        if (pos == line.size())
+            return fields;
+        fields.push_back(ReadField(line, pos));
+    }
+}
+
+// What read gives, its error naming the field.
+template <typename Reader> auto Keyed(const std::string& key, const Reader& read) {
+    try {
+        return read();
+    } catch (const CrcModelError& e) {
+        throw CrcModelError(key + ": " + e.what());
+    }
+}
+
+CrcWord ParseField(const std::string& key, std::string_view text, int width) {
+    return Keyed(key, [&] { return ParseModelValue(text, width); });
+}
+
+// A derived value given on the line must be the model's own.
+void Verify(const std::string& key, std::string_view text, CrcWord derived, int width) {
+    if (ParseField(key, text, width) != derived)
+        throw CrcModelError(key + ": the model gives " + ModelHex(derived, width) + ", not " +
+                            std::string(text));
 }
 
 } // namespace
@@ -91,4 +182,82 @@ std::string FormatModelLine(const CrcModel& model, std::string_view name) {
     if (!name.empty())
         line.append(" name=\"").append(name).append("\"");
     return line;
+}
+
+bool ParseModelFlag(std::string_view text) {
+    for (const bool value : {false, true})
+        if (std::ranges::equal(text, std::string_view(value ? "true" : "false"), {}, Lower))
+            return value;
+    throw CrcModelError("'" + std::string(text) + "' is neither true nor false");
+}
+
+int ParseModelWidth(std::string_view text) {
+    int width = 0;
+    bool digits = !text.empty() && text.size() <= 3;
+    for (std::size_t i = 0; digits && i < text.size(); ++i) {
+        digits = text[i] >= '0' && text[i] <= '9';
+        width = width * 10 + (text[i] - '0');
+    }
+    if (!digits || width < 1 || width > kMaxCrcWidth)
+        throw CrcModelError("'" + std::string(text) + "' is not a width from 1 to " +
+                            std::to_string(kMaxCrcWidth));
+    return width;
+}
+
+CrcWord ParseModelValue(std::string_view text, int width) {
+    std::string_view digits = text;
+    if (digits.size() >= 2 && digits[0] == '0' && (digits[1] | 0x20) == 'x')
+        digits.remove_prefix(2);
+    if (digits.empty() || !std::ranges::all_of(digits, [](char c) { return HexDigit(c) >= 0; }))
+        throw CrcModelError("'" + std::string(text) + "' is not hexadecimal");
+    CrcWord value = 0;
+    bool overflow = false;
+    for (const char c : digits) {
+        overflow = overflow || (value >> (kMaxCrcWidth - 4)) != 0;
+        value = value << 4 | static_cast<unsigned>(HexDigit(c));
+    }
+    if (overflow || (value & ~WidthMask(width)) != 0)
+        throw CrcModelError(std::string(text) + " is wider than " + Bits(width));
+    return value;
+}
+
+ModelLine ParseModelLine(std::string_view line) {
+    static constexpr std::string_view kKnown[] = {"width",  "poly",  "init",    "refin", "refout",
+                                                  "xorout", "check", "residue", "name",  "aliases"};
+    const std::vector<Field> fields = SplitFields(line);
+    const auto find = [&](std::string_view key) -> const Field* {
+        const auto it = std::ranges::find(fields, key, &Field::key);
+        return it == fields.end() ? nullptr : &*it;
+    };
+    for (auto it = fields.begin(); it != fields.end(); ++it) {
+        if (std::ranges::find(kKnown, it->key) == std::end(kKnown))
+            throw CrcModelError("unknown field '" + it->key +
+                                "': the fields are width, poly, init, refin, refout, xorout, "
+                                "check, residue and name");
+        if (std::ranges::find(fields.begin(), it, it->key, &Field::key) != it)
+            throw CrcModelError(it->key + ": given twice");
+    }
+    for (const char* required : {"width", "poly"})
+        if (!find(required))
+            throw CrcModelError(std::string("no ") + required +
+                                "= field: a model needs its width and poly");
+    ModelLine result;
+    CrcModel& m = result.model;
+    m.width = Keyed("width", [&] { return ParseModelWidth(find("width")->value); });
+    m.poly = ParseField("poly", find("poly")->value, m.width);
+    if (const Field* f = find("init"))
+        m.init = ParseField("init", f->value, m.width);
+    if (const Field* f = find("xorout"))
+        m.xorout = ParseField("xorout", f->value, m.width);
+    if (const Field* f = find("refin"))
+        m.refin = Keyed("refin", [&] { return ParseModelFlag(f->value); });
+    if (const Field* f = find("refout"))
+        m.refout = Keyed("refout", [&] { return ParseModelFlag(f->value); });
+    if (const Field* f = find("check"))
+        Verify("check", f->value, CheckOf(m), m.width);
+    if (const Field* f = find("residue"))
+        Verify("residue", f->value, ResidueOf(m), m.width);
+    if (const Field* f = find("name"))
+        result.name = f->value;
+    return result;
 }

@@ -8,6 +8,7 @@
 #include "CrcParams.h"
 
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -42,3 +43,34 @@ std::string ModelHex(CrcWord value, int width);
 
 // The model's line with its check and residue, and name="…" when a name is given.
 std::string FormatModelLine(const CrcModel& model, std::string_view name = {});
+
+// A model line or a value that does not read; the message is plain English,
+// meant for the user after the name of the option or file it came from.
+class CrcModelError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// true or false, in any case. Throws CrcModelError naming the text.
+bool ParseModelFlag(std::string_view text);
+
+// A width in decimal digits, 1 to 128. Throws CrcModelError naming the text.
+int ParseModelWidth(std::string_view text);
+
+// Hexadecimal digits of either case, "0x" or "0X" first or not, leading zeros
+// free, of a value that fits `width` bits. Throws CrcModelError naming the
+// text: "'0xZZ' is not hexadecimal", "0x1FFFF is wider than 16 bits".
+CrcWord ParseModelValue(std::string_view text, int width);
+
+struct ModelLine {
+    CrcModel model;
+    std::string name; // empty when the line has none
+};
+
+// Reads a model line as FormatModelLine writes it: fields name=value apart by
+// blanks, in any order, a value in double quotes where it holds blanks. width
+// (decimal, 1 to 128) and poly are required; init and xorout default to 0,
+// refin and refout to false. check and residue, when given, must be the
+// model's own: a line whose check disagrees is mistyped somewhere. aliases,
+// which the catalogue's listing may add, is skipped. Throws CrcModelError.
+ModelLine ParseModelLine(std::string_view line);
