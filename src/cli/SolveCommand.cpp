@@ -93,7 +93,7 @@ WidthChoice ChooseWidths(int asked, const SampleSet& set) {
                    std::to_string(digits) + (digits == 1 ? " digit." : " digits."));
     if (leadingZeros)
         choice.line += "Each CRC starts with 0: if they are narrower CRCs written with leading "
-                       "zeros, give the width.\n";
+                       "zeros, give --width.\n";
     return choice;
 }
 

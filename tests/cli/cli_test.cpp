@@ -511,6 +511,8 @@ TEST(QuenfoldCrc, SolvesSamplesFromEverySource) {
     EXPECT_EQ(Cli(asText).out, solved.out);
     EXPECT_EQ(Cli({"--solve", "--samples", path}).out, solved.out);
     EXPECT_EQ(answer(Cli({"--solve", "--crc32", "--samples", path}).out), answer(solved.out));
+    EXPECT_EQ(Cli({"--solve", "--width", "32", "--samples", path}).out,
+              Cli({"--solve", "--crc32", "--samples", path}).out);
 
     const Outcome none = Cli({"--solve", "--crc16", "--samples", path});
     EXPECT_EQ(none.status, 1);
