@@ -26,7 +26,9 @@ std::string FormatCrc(std::uint32_t value, int width, CrcLayout layout) {
     std::string bytes;
     for (std::size_t i = 0; i < count; ++i) {
         const std::size_t shift = 8 * (layout == CrcLayout::LowByteFirst ? i : count - 1 - i);
-        bytes += (i ? " " : "") + HexDigits((value >> shift) & 0xFF, 2);
+        if (i)
+            bytes += ' ';
+        bytes += HexDigits((value >> shift) & 0xFF, 2);
     }
     return bytes;
 }
