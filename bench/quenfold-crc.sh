@@ -4,6 +4,7 @@
 # in-memory speed on the same flag combinations, for the ratio.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+scripts/setup-deps bench
 cmake --preset default >/dev/null
 cmake --build --preset default --target quenfold-crc crc_bench >/dev/null
 q=build/default/src/cli/quenfold-crc

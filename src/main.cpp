@@ -1,50 +1,82 @@
-#include "Help.h"
-#include "MainForm.h"
-#include "about.h"
+#include "Startup.h"
 #include "application.h"
-#include "apptitle.h"
-#include "code.h"
 #include "dialogs.h"
-#include "errorreport.h"
-#include "fonts.h"
-#include "text.h"
+#include "translations.h"
 
-#include <QIcon>
+#include <QLocale>
 
-#include <memory>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+constexpr int kUsageError = 2;
+
+const char kHelp[] = "Usage: quenfold [OPTION]... [FILE]\n"
+                     "Opens the CRC calculator's window. With FILE, starts with it imported into\n"
+                     "the data memo as the 导入... button imports it: a .txt file as text, a .bin\n"
+                     "file as lines of hexadecimal pairs.\n"
+                     "\n"
+                     "  -h, --help     show this help and exit\n"
+                     "      --version  show the version and exit\n"
+                     "\n"
+                     "Qt's own options, such as -platform and -style, are taken too.\n"
+                     "The window needs a display; quenfold-crc computes the same CRCs on the\n"
+                     "command line and needs none.\n";
+
+const char kNoDisplay[] =
+    "quenfold: no display to open the window on (neither DISPLAY nor WAYLAND_DISPLAY is set).\n"
+    "Start it from a desktop session, or on a virtual X server: xvfb-run -a quenfold\n"
+    "quenfold-crc computes the same CRCs on the command line and needs no display.\n";
+
+bool Set(const char* variable) {
+    const char* value = std::getenv(variable);
+    return value && *value;
+}
+
+bool Given(int argc, char** argv, const char* option) {
+    for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i)
+        if (std::strcmp(argv[i], option) == 0)
+            return true;
+    return false;
+}
+
+// Qt aborts without a display and suggests reinstalling the program; say
+// what is missing instead. A platform chosen explicitly is Qt's to check.
+bool DisplayAvailable(int argc, char** argv) {
+    return Set("DISPLAY") || Set("WAYLAND_DISPLAY") || Set("QT_QPA_PLATFORM") ||
+           Given(argc, argv, "-platform") || Given(argc, argv, "--platform");
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
+    // Answered before Qt starts, so that they need no display.
+    if (Given(argc, argv, "--help") || Given(argc, argv, "-h")) {
+        std::fputs(kHelp, stdout);
+        return 0;
+    }
+    if (Given(argc, argv, "--version")) {
+        std::printf("quenfold %s\n", QUENFOLD_VERSION);
+        return 0;
+    }
+    if (!DisplayAvailable(argc, argv)) {
+        std::fputs(kNoDisplay, stderr);
+        return 1;
+    }
+
     TApplication app(argc, argv);
-    const QString title = ApplicationTitleFromPath(QCoreApplication::applicationFilePath());
-    QCoreApplication::setApplicationName(title);
-    InstallFontSubstitutes();
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/quenfold.png")));
+    const StartRequest request = ReadStartArguments(QCoreApplication::arguments());
+    if (!request.usageError.isEmpty()) {
+        std::fprintf(stderr, "quenfold: %s\nTry 'quenfold --help'.\n",
+                     qPrintable(request.usageError));
+        return kUsageError;
+    }
+    InstallQtTranslations(QLocale::system());
     // Lets Wayland compositors and docks match the windows to the installed
     // desktop entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral(QUENFOLD_APP_ID));
-
     QtDialogs dialogs;
-    InstallErrorReport(&dialogs, title);
-
-    // Created hidden, in this order, and kept until exit; closing a side
-    // window only hides it.
-    auto form1 = std::make_unique<TForm1>(dialogs);
-    Form1 = form1.get();
-    auto form2 = std::make_unique<TForm2>();
-    Form2 = form2.get();
-    auto form3 = std::make_unique<TForm3>(dialogs);
-    Form3 = form3.get();
-    auto form4 = std::make_unique<TForm4>();
-    Form4 = form4.get();
-    auto form5 = std::make_unique<TForm5>();
-    Form5 = form5.get();
-
-    Form1->show();
-    const int result = QApplication::exec();
-    Form5 = nullptr;
-    Form4 = nullptr;
-    Form3 = nullptr;
-    Form2 = nullptr;
-    Form1 = nullptr;
-    return result;
+    return RunWindows(dialogs, request.file);
 }

@@ -34,7 +34,9 @@ std::string FormatCrc(CrcWord value, int width, CrcLayout layout) {
     std::string bytes;
     for (std::size_t i = 0; i < count; ++i) {
         const std::size_t shift = 8 * (layout == CrcLayout::LowByteFirst ? i : count - 1 - i);
-        bytes += (i ? " " : "") + HexDigits(static_cast<std::uint8_t>(value >> shift), 2);
+        if (i)
+            bytes += ' ';
+        bytes += HexDigits(static_cast<std::uint8_t>(value >> shift), 2);
     }
     return bytes;
 }

@@ -216,9 +216,12 @@ void TForm1::BtnCloseClick() {
 void TForm1::BtnImportClick() {
     const std::optional<QString> chosen =
         dialogs.OpenFile(this, QString::fromUtf8(kOpenDialog1Filter));
-    if (!chosen)
-        return;
-    const std::string path = QFile::encodeName(*chosen).toStdString();
+    if (chosen)
+        ImportFile(*chosen);
+}
+
+void TForm1::ImportFile(const QString& fileName) {
+    const std::string path = QFile::encodeName(fileName).toStdString();
     const DataFileKind kind = DataFileKindOf(path);
     if (kind == DataFileKind::Other)
         return;

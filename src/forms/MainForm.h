@@ -33,6 +33,8 @@ public:
     void BtnHelpClick();
     void BtnCloseClick();
     void BtnImportClick();
+    // Imports a file as 导入 does once the dialog has named it.
+    void ImportFile(const QString& fileName);
     void BtnSaveClick();
     void BtnClearClick();
     void CheckBoxHexClick();

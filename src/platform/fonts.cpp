@@ -1,6 +1,7 @@
 #include "fonts.h"
 
 #include <QStringList>
+#include <QtGlobal>
 
 void InstallFontSubstitutes() {
     QFont::insertSubstitutions(QStringLiteral("Tahoma"),
@@ -15,4 +16,23 @@ void InstallFontSubstitutes() {
     QFont::insertSubstitutions(
         QStringLiteral("Times New Roman"),
         {QStringLiteral("Liberation Serif"), QStringLiteral("DejaVu Serif")});
+}
+
+namespace {
+
+QtMessageHandler nextMessageHandler = nullptr;
+
+void DropMissingScriptWarnings(QtMsgType type, const QMessageLogContext& context,
+                               const QString& message) {
+    if (type == QtWarningMsg &&
+        message.trimmed().startsWith(QLatin1String("OpenType support missing for ")))
+        return;
+    nextMessageHandler(type, context, message);
+}
+
+} // namespace
+
+void QuietMissingScriptWarnings() {
+    if (!nextMessageHandler)
+        nextMessageHandler = qInstallMessageHandler(DropMissingScriptWarnings);
 }

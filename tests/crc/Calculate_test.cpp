@@ -101,7 +101,7 @@ TEST(ReadHexBlocks, BlocksInOrderAndTheFirstBadToken) {
         std::string text;
         std::vector<std::uint8_t> expected;
         for (std::size_t i = 0; i < count; ++i) {
-            char token[8];
+            char token[20];
             std::snprintf(token, sizeof token, "%zX ", i + 1);
             text += token;
             expected.push_back(static_cast<std::uint8_t>(i + 1));
