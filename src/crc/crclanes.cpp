@@ -16,47 +16,69 @@ std::uint64_t LoadLittle64(const std::uint8_t* p) {
 }
 
 // Table k looked up with byte i of v.
-inline std::uint32_t At(const std::uint32_t* tables, int k, std::uint64_t v, int i) {
+template <class Lane> inline Lane At(const Lane* tables, int k, std::uint64_t v, int i) {
     return tables[k * 256 + ((v >> (8 * i)) & 0xFF)];
 }
 
 } // namespace
 
-std::vector<std::uint32_t> SlicingTables(const std::uint32_t* lane) {
-    std::vector<std::uint32_t> tables(kSlices * 256);
+template <class Lane> std::vector<Lane> SlicingTables(const Lane* lane) {
+    std::vector<Lane> tables(kSlices * 256);
     std::memcpy(tables.data(), lane, 256 * sizeof *lane);
     for (std::size_t i = 256; i < tables.size(); ++i)
         tables[i] = Step(lane, tables[i - 256]);
     return tables;
 }
 
-std::uint32_t ByteWise(const std::uint32_t* lane, std::uint32_t q, const std::uint8_t* p,
-                       std::size_t n) {
+template <class Lane>
+Lane ByteWise(const Lane* lane, Lane q, const std::uint8_t* p, std::size_t n) {
     for (const std::uint8_t* end = p + n; p != end; ++p)
-        q = lane[(q ^ *p) & 0xFF] ^ (q >> 8);
+        q = lane[static_cast<std::uint8_t>(q ^ *p)] ^ (q >> 8);
     return q;
 }
 
-std::uint32_t Slicing16(const std::uint32_t* tables, std::uint32_t q, const std::uint8_t* p,
-                        std::size_t n) {
+template <class Lane>
+Lane Slicing16(const Lane* tables, Lane q, const std::uint8_t* p, std::size_t n) {
     for (; n >= 16; p += 16, n -= 16) {
         const std::uint64_t a = LoadLittle64(p);
         const std::uint64_t b = LoadLittle64(p + 8);
-        // The register meets only the first four bytes; the other twelve
-        // lookups do not wait for it and overlap the previous step.
-        const std::uint32_t rest = ((At(tables, 11, a, 4) ^ At(tables, 10, a, 5)) ^
-                                    (At(tables, 9, a, 6) ^ At(tables, 8, a, 7))) ^
-                                   ((At(tables, 7, b, 0) ^ At(tables, 6, b, 1)) ^
-                                    (At(tables, 5, b, 2) ^ At(tables, 4, b, 3))) ^
-                                   ((At(tables, 3, b, 4) ^ At(tables, 2, b, 5)) ^
-                                    (At(tables, 1, b, 6) ^ At(tables, 0, b, 7)));
-        const std::uint64_t head = a ^ q;
-        q = ((At(tables, 15, head, 0) ^ At(tables, 14, head, 1)) ^
-             (At(tables, 13, head, 2) ^ At(tables, 12, head, 3))) ^
-            rest;
+        // The register meets only the first bytes, as many as the lane has;
+        // the other lookups do not wait for it and overlap the previous step.
+        const Lane tail = ((At(tables, 7, b, 0) ^ At(tables, 6, b, 1)) ^
+                           (At(tables, 5, b, 2) ^ At(tables, 4, b, 3))) ^
+                          ((At(tables, 3, b, 4) ^ At(tables, 2, b, 5)) ^
+                           (At(tables, 1, b, 6) ^ At(tables, 0, b, 7)));
+        if constexpr (sizeof(Lane) == 4) {
+            const Lane rest = ((At(tables, 11, a, 4) ^ At(tables, 10, a, 5)) ^
+                               (At(tables, 9, a, 6) ^ At(tables, 8, a, 7))) ^
+                              tail;
+            const std::uint64_t head = a ^ q;
+            q = ((At(tables, 15, head, 0) ^ At(tables, 14, head, 1)) ^
+                 (At(tables, 13, head, 2) ^ At(tables, 12, head, 3))) ^
+                rest;
+        } else {
+            const std::uint64_t head = a ^ q;
+            q = (((At(tables, 15, head, 0) ^ At(tables, 14, head, 1)) ^
+                  (At(tables, 13, head, 2) ^ At(tables, 12, head, 3))) ^
+                 ((At(tables, 11, head, 4) ^ At(tables, 10, head, 5)) ^
+                  (At(tables, 9, head, 6) ^ At(tables, 8, head, 7)))) ^
+                tail;
+        }
     }
     return ByteWise(tables, q, p, n);
 }
+
+template std::vector<std::uint32_t> SlicingTables(const std::uint32_t*);
+template std::vector<std::uint64_t> SlicingTables(const std::uint64_t*);
+template std::uint32_t ByteWise(const std::uint32_t*, std::uint32_t, const std::uint8_t*,
+                                std::size_t);
+template std::uint64_t ByteWise(const std::uint64_t*, std::uint64_t, const std::uint8_t*,
+                                std::size_t);
+template CrcWord ByteWise(const CrcWord*, CrcWord, const std::uint8_t*, std::size_t);
+template std::uint32_t Slicing16(const std::uint32_t*, std::uint32_t, const std::uint8_t*,
+                                 std::size_t);
+template std::uint64_t Slicing16(const std::uint64_t*, std::uint64_t, const std::uint8_t*,
+                                 std::size_t);
 
 std::uint32_t ApplyPoly(const std::uint32_t* lane, std::uint64_t r, std::uint32_t v) {
     std::uint32_t q = 0;
