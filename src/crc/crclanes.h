@@ -25,13 +25,17 @@
 namespace crclanes {
 
 constexpr int kSlices = 16;
+// The span of each of the two chains a 64-bit lane runs at once.
+constexpr std::size_t kSpan = 1024;
 
 // The lane step over one zero byte.
 template <class Lane> inline Lane Step(const Lane* lane, Lane q) {
     return lane[static_cast<std::uint8_t>(q)] ^ (q >> 8);
 }
 
-// kSlices tables: entry i of table k is the lane after byte i followed by k zero bytes.
+// kSlices tables: entry i of table k is the lane after byte i followed by k
+// zero bytes; for a 64-bit lane, then the lane after kSpan zero bytes from
+// each single bit, lowest first.
 template <class Lane> std::vector<Lane> SlicingTables(const Lane* lane);
 
 template <class Lane> Lane ByteWise(const Lane* lane, Lane q, const std::uint8_t* p, std::size_t n);
