@@ -136,19 +136,22 @@ void RegisterWidths(std::size_t size) {
 
 // What a parameter search pays per candidate: building an engine for each.
 void RegisterBuilds() {
-    for (const CrcPath path : AvailableCrcPaths())
-        for (const bool matched : {true, false}) {
-            const std::string name = std::string("build crc16 ") + std::string(CrcPathName(path)) +
-                                     (matched ? " matched" : " mixed");
-            benchmark::RegisterBenchmark(name.c_str(), [path, matched](benchmark::State& state) {
-                std::uint32_t poly = 0;
-                for (auto _ : state) {
-                    const CrcEngine engine({16, ++poly, 0xFFFF, false, true, matched, {}}, path);
-                    benchmark::DoNotOptimize(engine.Table()[1]);
-                }
-                state.SetItemsProcessed(state.iterations());
-            });
-        }
+    for (const int width : {16, 64})
+        for (const CrcPath path : AvailableCrcPaths())
+            for (const bool matched : {true, false}) {
+                const std::string name = "build crc" + std::to_string(width) + " " +
+                                         std::string(CrcPathName(path)) +
+                                         (matched ? " matched" : " mixed");
+                benchmark::RegisterBenchmark(name.c_str(), [width, path,
+                                                            matched](benchmark::State& state) {
+                    CrcWord poly = 0;
+                    for (auto _ : state) {
+                        const CrcEngine engine({width, ++poly, 0, false, true, matched, {}}, path);
+                        benchmark::DoNotOptimize(engine.Path());
+                    }
+                    state.SetItemsProcessed(state.iterations());
+                });
+            }
 }
 
 void RegisterBaselines(std::size_t size) {

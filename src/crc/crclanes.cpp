@@ -71,7 +71,7 @@ template <class Lane> std::vector<Lane> SlicingTables(const Lane* lane) {
 template <class Lane>
 Lane ByteWise(const Lane* lane, Lane q, const std::uint8_t* p, std::size_t n) {
     for (const std::uint8_t* end = p + n; p != end; ++p)
-        q = lane[static_cast<std::uint8_t>(q ^ *p)] ^ (q >> 8);
+        q = lane[static_cast<std::size_t>((q ^ *p) & 0xFF)] ^ (q >> 8);
     return q;
 }
 

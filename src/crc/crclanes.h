@@ -30,7 +30,7 @@ constexpr std::size_t kSpan = 1024;
 
 // The lane step over one zero byte.
 template <class Lane> inline Lane Step(const Lane* lane, Lane q) {
-    return lane[static_cast<std::uint8_t>(q)] ^ (q >> 8);
+    return lane[static_cast<std::size_t>(q & 0xFF)] ^ (q >> 8);
 }
 
 // kSlices tables: entry i of table k is the lane after byte i followed by k

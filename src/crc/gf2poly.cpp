@@ -95,6 +95,9 @@ std::uint64_t ModWide(CrcWord a, CrcWord m) {
 } // namespace
 
 std::uint64_t XPowModWide(std::uint64_t k, CrcWord m) {
+    // Below degree 33 the products fit 64 bits, and the narrow arithmetic is faster.
+    if (DegreeWide(m) <= 32)
+        return XPowMod(k, static_cast<std::uint64_t>(m));
     std::uint64_t result = ModWide(1, m);
     std::uint64_t power = ModWide(2, m);
     for (; k != 0; k >>= 1) {
