@@ -94,34 +94,25 @@ Lane Slicing16(const Lane* tables, Lane q, const std::uint8_t* p, std::size_t n)
         for (; n >= 16; p += 16, n -= 16)
             q = Step16(tables, q, p);
         return ByteWise(tables, q, p, n);
-    }
-    for (; n >= 16; p += 16, n -= 16) {
-        const std::uint64_t a = LoadLittle64(p);
-        const std::uint64_t b = LoadLittle64(p + 8);
-        // The register meets only the first bytes, as many as the lane has;
-        // the other lookups do not wait for it and overlap the previous step.
-        const Lane tail = ((At(tables, 7, b, 0) ^ At(tables, 6, b, 1)) ^
-                           (At(tables, 5, b, 2) ^ At(tables, 4, b, 3))) ^
-                          ((At(tables, 3, b, 4) ^ At(tables, 2, b, 5)) ^
-                           (At(tables, 1, b, 6) ^ At(tables, 0, b, 7)));
-        if constexpr (sizeof(Lane) == 4) {
+    } else {
+        for (; n >= 16; p += 16, n -= 16) {
+            const std::uint64_t a = LoadLittle64(p);
+            const std::uint64_t b = LoadLittle64(p + 8);
+            // The register meets only the first four bytes; the other twelve
+            // lookups do not wait for it and overlap the previous step.
             const Lane rest = ((At(tables, 11, a, 4) ^ At(tables, 10, a, 5)) ^
                                (At(tables, 9, a, 6) ^ At(tables, 8, a, 7))) ^
-                              tail;
+                              ((At(tables, 7, b, 0) ^ At(tables, 6, b, 1)) ^
+                               (At(tables, 5, b, 2) ^ At(tables, 4, b, 3))) ^
+                              ((At(tables, 3, b, 4) ^ At(tables, 2, b, 5)) ^
+                               (At(tables, 1, b, 6) ^ At(tables, 0, b, 7)));
             const std::uint64_t head = a ^ q;
             q = ((At(tables, 15, head, 0) ^ At(tables, 14, head, 1)) ^
                  (At(tables, 13, head, 2) ^ At(tables, 12, head, 3))) ^
                 rest;
-        } else {
-            const std::uint64_t head = a ^ q;
-            q = (((At(tables, 15, head, 0) ^ At(tables, 14, head, 1)) ^
-                  (At(tables, 13, head, 2) ^ At(tables, 12, head, 3))) ^
-                 ((At(tables, 11, head, 4) ^ At(tables, 10, head, 5)) ^
-                  (At(tables, 9, head, 6) ^ At(tables, 8, head, 7)))) ^
-                tail;
         }
+        return ByteWise(tables, q, p, n);
     }
-    return ByteWise(tables, q, p, n);
 }
 
 template std::vector<std::uint32_t> SlicingTables(const std::uint32_t*);
