@@ -80,12 +80,16 @@ Lane Slicing16(const Lane* tables, Lane q, const std::uint8_t* p, std::size_t n)
     if constexpr (sizeof(Lane) == 8) {
         // One chain of 64-bit steps waits on its eight dependent lookups;
         // two chains over the halves of each 2 * kSpan bytes overlap, the
-        // first carried over the second's span of zeros when they join.
+        // first carried over the second's span of zeros when they join. The
+        // hardware does not foresee the two streams from memory: each step
+        // asks for its place in the next block.
         const std::uint64_t* columns = tables + kSlices * 256;
         for (; n >= 2 * kSpan; p += 2 * kSpan, n -= 2 * kSpan) {
             std::uint64_t first = q;
             std::uint64_t second = 0;
             for (std::size_t i = 0; i < kSpan; i += 16) {
+                __builtin_prefetch(p + 2 * kSpan + i);
+                __builtin_prefetch(p + 3 * kSpan + i);
                 first = Step16(tables, first, p + i);
                 second = Step16(tables, second, p + kSpan + i);
             }
