@@ -5,6 +5,8 @@
 // microsecond for CrcPath::ByteWise and some microseconds for the faster
 // paths, so short inputs (a parameter search, say) should ask for ByteWise.
 // Every path gives the same register as the literal byte-at-a-time update.
+//
+// Widths up to 64 run every path; wider ones run ByteWise only.
 #pragma once
 
 #include "CrcParams.h"
@@ -18,8 +20,9 @@
 
 // The ways the engine can run, slowest first. Each holds for every flag
 // combination; a path that does not serve a combination falls back to the
-// next slower one (Pclmul folds only the matched combinations, where the
-// table and the update take the same bit order).
+// next slower one: Pclmul folds only the matched combinations, where the
+// table and the update take the same bit order, and so does Avx512 above
+// 32 bits; beyond 64 bits only ByteWise runs.
 enum class CrcPath : std::uint8_t {
     ByteWise,  // one table lookup per byte
     Slicing16, // sixteen tables, sixteen bytes per step
@@ -36,7 +39,7 @@ std::string_view CrcPathName(CrcPath path);
 CrcWord EffectivePoly(const CrcParams& params);
 
 // The lookup table of poly (already effective) in the given bit order, for a
-// width of 8 to 32.
+// width of 1 to 32.
 std::array<std::uint32_t, 256> MakeCrcTable(int width, std::uint32_t poly, bool reflected);
 
 struct CrcFoldConstants;
@@ -54,7 +57,7 @@ public:
     const CrcParams& Params() const { return params_; }
     CrcPath Path() const { return path_; }
     // The lookup table of the effective polynomial, built in the table's bit
-    // order; for widths 16 and 32 only (empty otherwise).
+    // order; for widths up to 32 (zeros otherwise).
     const std::array<std::uint32_t, 256>& Table() const { return table_; }
 
     // The register before any data: init cut to the width.
@@ -68,12 +71,13 @@ public:
     }
 
 private:
-    CrcWord WideUpdate(CrcWord crc, const std::uint8_t* p, std::size_t n) const;
-    std::uint32_t ToLane(std::uint32_t crc) const;
-    std::uint32_t FromLane(std::uint32_t lane) const;
-    std::uint32_t UpdateLane(std::uint32_t lane, const std::uint8_t* p, std::size_t n) const;
-    std::uint32_t Sliced(std::uint32_t lane, const std::uint8_t* p, std::size_t n) const;
-    std::uint32_t Folded(std::uint32_t lane, const std::uint8_t* p, std::size_t n) const;
+    // The update in a lane of 32, 64 or 128 bits (crclanes.h).
+    template <class Lane> Lane ToLane(CrcWord crc) const;
+    template <class Lane> CrcWord FromLane(Lane lane) const;
+    template <class Lane> const std::vector<Lane>& Lanes() const;
+    template <class Lane> Lane UpdateLane(Lane lane, const std::uint8_t* p, std::size_t n) const;
+    template <class Lane> Lane Sliced(Lane lane, const std::uint8_t* p, std::size_t n) const;
+    template <class Lane> Lane Folded(Lane lane, const std::uint8_t* p, std::size_t n) const;
     std::uint32_t PlaneFolded(std::uint32_t lane, const std::uint8_t* p, std::size_t n) const;
 
     CrcParams params_;
@@ -81,12 +85,11 @@ private:
     CrcWord mask_ = 0;
     bool normal_ = false; // a most-significant-bit-first update
     std::array<std::uint32_t, 256> table_{};
-    // The update in lane form (crclanes.h): 16 tables of 256 entries for
-    // slicing, or just the first for ByteWise.
-    std::vector<std::uint32_t> lanes_;
+    // The update in lane form, in the one lane the width takes: 16 tables of
+    // 256 entries for slicing, or just the first for ByteWise.
+    std::vector<std::uint32_t> lanes32_;
+    std::vector<std::uint64_t> lanes64_;
+    std::vector<CrcWord> lanes128_;
     std::unique_ptr<CrcFoldConstants> fold_;
     std::unique_ptr<CrcPlaneBasis> planes_;
-    // Widths other than 16 and 32: one table in the update's lane form, the
-    // register at the top of the word for a most-significant-bit-first update.
-    std::vector<CrcWord> wide_;
 };

@@ -9,8 +9,9 @@
 #include <cstddef>
 #include <cstdint>
 
-// For a matched combination: the CRC is a polynomial remainder mod P. Each
-// pair folds a 128-bit chunk over a distance of D bits; see MakeFoldConstants.
+// For a matched combination: the CRC is a polynomial remainder mod P, of
+// degree 1 to 64, so every constant fits 64 bits. Each pair folds a 128-bit
+// chunk over a distance of D bits; see MakeFoldConstants.
 struct CrcFoldConstants {
     alignas(16) std::uint64_t k128[2];
     alignas(16) std::uint64_t k512[2];
@@ -18,10 +19,10 @@ struct CrcFoldConstants {
     bool normal; // most-significant-bit first: chunks are byte-reversed
 };
 
-// For any combination: the register after n zero-started bytes is the sum over
-// bit planes j of (D_j mod modulus)(Step) vectors[j], where D_j is the
-// polynomial of bit j of each byte, the first byte the highest power, and
-// modulus annihilates every vectors[j] under Step.
+// For any combination, in a 32-bit lane: the register after n zero-started
+// bytes is the sum over bit planes j of (D_j mod modulus)(Step) vectors[j],
+// where D_j is the polynomial of bit j of each byte, the first byte the
+// highest power, and modulus annihilates every vectors[j] under Step.
 struct CrcPlaneBasis {
     alignas(16) std::uint64_t k128[2]; // x^128 and x^192 mod modulus
     std::uint64_t modulus;
@@ -34,12 +35,12 @@ bool CpuRunsAvx512();
 // Both fold the longest run of whole 16-byte chunks and store its 16-byte
 // remainder in out; they return the bytes taken. n >= 64, and n >= 256 for
 // the AVX-512 kernel.
-std::size_t FoldPclmul(const CrcFoldConstants& k, std::uint32_t lane, const std::uint8_t* p,
+std::size_t FoldPclmul(const CrcFoldConstants& k, std::uint64_t lane, const std::uint8_t* p,
                        std::size_t n, std::uint8_t out[16]);
-std::size_t FoldAvx512(const CrcFoldConstants& k, std::uint32_t lane, const std::uint8_t* p,
+std::size_t FoldAvx512(const CrcFoldConstants& k, std::uint64_t lane, const std::uint8_t* p,
                        std::size_t n, std::uint8_t out[16]);
 
 // Folds the longest run of whole 128-byte blocks (n >= 128) into one 128-bit
 // remainder per bit plane: residues[j] = {low, high} 64 bits, congruent to D_j.
-std::size_t FoldPlanesAvx512(const CrcPlaneBasis& basis, std::uint32_t lane, const std::uint8_t* p,
+std::size_t FoldPlanesAvx512(const CrcPlaneBasis& basis, std::uint64_t lane, const std::uint8_t* p,
                              std::size_t n, std::uint64_t residues[8][2]);

@@ -48,9 +48,9 @@ template <bool Normal> CRC_TARGET_PCLMUL inline __m128i LoadChunk(const std::uin
     return Chunk<Normal>(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
 }
 
-// The register in lane form, to be XORed into the first four data bytes.
-CRC_TARGET_PCLMUL inline __m128i LaneBytes(std::uint32_t lane) {
-    return _mm_cvtsi32_si128(static_cast<int>(lane));
+// The register in lane form, to be XORed into the first four or eight data bytes.
+CRC_TARGET_PCLMUL inline __m128i LaneBytes(std::uint64_t lane) {
+    return _mm_cvtsi64_si128(static_cast<long long>(lane));
 }
 
 // Folds the remaining 16-byte chunks into x and stores the remainder in memory order.
@@ -68,7 +68,7 @@ CRC_TARGET_PCLMUL std::size_t FinishChunks(const CrcFoldConstants& k, __m128i x,
 
 // Four chains hide the multiplier's latency.
 template <bool Normal>
-CRC_TARGET_PCLMUL std::size_t FoldChunks(const CrcFoldConstants& k, std::uint32_t lane,
+CRC_TARGET_PCLMUL std::size_t FoldChunks(const CrcFoldConstants& k, std::uint64_t lane,
                                          const std::uint8_t* p, std::size_t n,
                                          std::uint8_t out[16]) {
     const std::uint8_t* const start = p;
@@ -106,7 +106,7 @@ template <int I> CRC_TARGET_AVX512 inline __m128i Lane(__m512i z) {
     return _mm512_maskz_extracti32x4_epi32(0xF, z, I);
 }
 
-CRC_TARGET_AVX512 inline __m512i WideLaneBytes(std::uint32_t lane) {
+CRC_TARGET_AVX512 inline __m512i WideLaneBytes(std::uint64_t lane) {
     return _mm512_zextsi128_si512(LaneBytes(lane));
 }
 
@@ -122,7 +122,7 @@ template <bool Normal> CRC_TARGET_AVX512 inline __m512i LoadChunks(const std::ui
 }
 
 template <bool Normal>
-CRC_TARGET_AVX512 std::size_t FoldWide(const CrcFoldConstants& k, std::uint32_t lane,
+CRC_TARGET_AVX512 std::size_t FoldWide(const CrcFoldConstants& k, std::uint64_t lane,
                                        const std::uint8_t* p, std::size_t n, std::uint8_t out[16]) {
     const std::uint8_t* const start = p;
     __m512i z0 = Chunks<Normal>(_mm512_xor_si512(_mm512_loadu_si512(p), WideLaneBytes(lane)));
@@ -152,12 +152,12 @@ CRC_TARGET_AVX512 std::size_t FoldWide(const CrcFoldConstants& k, std::uint32_t 
 
 } // namespace
 
-std::size_t FoldPclmul(const CrcFoldConstants& k, std::uint32_t lane, const std::uint8_t* p,
+std::size_t FoldPclmul(const CrcFoldConstants& k, std::uint64_t lane, const std::uint8_t* p,
                        std::size_t n, std::uint8_t out[16]) {
     return k.normal ? FoldChunks<true>(k, lane, p, n, out) : FoldChunks<false>(k, lane, p, n, out);
 }
 
-std::size_t FoldAvx512(const CrcFoldConstants& k, std::uint32_t lane, const std::uint8_t* p,
+std::size_t FoldAvx512(const CrcFoldConstants& k, std::uint64_t lane, const std::uint8_t* p,
                        std::size_t n, std::uint8_t out[16]) {
     return k.normal ? FoldWide<true>(k, lane, p, n, out) : FoldWide<false>(k, lane, p, n, out);
 }
@@ -200,7 +200,7 @@ CRC_TARGET_AVX512 inline Planes PlanesOf(__m512i first, __m512i second) {
 
 } // namespace
 
-CRC_TARGET_AVX512 std::size_t FoldPlanesAvx512(const CrcPlaneBasis& basis, std::uint32_t lane,
+CRC_TARGET_AVX512 std::size_t FoldPlanesAvx512(const CrcPlaneBasis& basis, std::uint64_t lane,
                                                const std::uint8_t* p, std::size_t n,
                                                std::uint64_t residues[8][2]) {
     const std::size_t total = n;
@@ -231,17 +231,17 @@ bool CpuRunsAvx512() {
     return false;
 }
 
-std::size_t FoldPclmul(const CrcFoldConstants&, std::uint32_t, const std::uint8_t*, std::size_t,
+std::size_t FoldPclmul(const CrcFoldConstants&, std::uint64_t, const std::uint8_t*, std::size_t,
                        std::uint8_t*) {
     return 0;
 }
 
-std::size_t FoldAvx512(const CrcFoldConstants&, std::uint32_t, const std::uint8_t*, std::size_t,
+std::size_t FoldAvx512(const CrcFoldConstants&, std::uint64_t, const std::uint8_t*, std::size_t,
                        std::uint8_t*) {
     return 0;
 }
 
-std::size_t FoldPlanesAvx512(const CrcPlaneBasis&, std::uint32_t, const std::uint8_t*, std::size_t,
+std::size_t FoldPlanesAvx512(const CrcPlaneBasis&, std::uint64_t, const std::uint8_t*, std::size_t,
                              std::uint64_t (*)[2]) {
     return 0;
 }

@@ -69,4 +69,43 @@ std::uint64_t Lcm(std::uint64_t a, std::uint64_t b) {
     return Mul(a, Div(b, x));
 }
 
+namespace {
+
+int DegreeWide(CrcWord a) {
+    const auto high = static_cast<std::uint64_t>(a >> 64);
+    return high != 0 ? 64 + Degree(high) : Degree(static_cast<std::uint64_t>(a));
+}
+
+CrcWord MulWide(std::uint64_t a, std::uint64_t b) {
+    CrcWord product = 0;
+    for (; b != 0; b &= b - 1)
+        product ^= CrcWord{a} << std::countr_zero(b);
+    return product;
+}
+
+// a mod m; the remainder of a modulus of degree 64 or less fits 64 bits.
+std::uint64_t ModWide(CrcWord a, CrcWord m) {
+    const int d = DegreeWide(m);
+    for (int i = DegreeWide(a); i >= d; --i)
+        if ((a >> i) & 1)
+            a ^= m << (i - d);
+    return static_cast<std::uint64_t>(a);
+}
+
+} // namespace
+
+std::uint64_t XPowModWide(std::uint64_t k, CrcWord m) {
+    // Below degree 33 the products fit 64 bits, and the narrow arithmetic is faster.
+    if (DegreeWide(m) <= 32)
+        return XPowMod(k, static_cast<std::uint64_t>(m));
+    std::uint64_t result = ModWide(1, m);
+    std::uint64_t power = ModWide(2, m);
+    for (; k != 0; k >>= 1) {
+        if (k & 1)
+            result = ModWide(MulWide(result, power), m);
+        power = ModWide(MulWide(power, power), m);
+    }
+    return result;
+}
+
 } // namespace gf2

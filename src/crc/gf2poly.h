@@ -1,7 +1,10 @@
 // Polynomials over GF(2) of degree below 64, as bit masks: bit i is the
-// coefficient of x^i. The folding constants and the reduction of folded
-// remainders are computed with these; moduli have degree 32 at most.
+// coefficient of x^i; and, for moduli of degree up to 64 (65 bits), of degree
+// below 128 as CrcWord. The folding constants and the reduction of folded
+// remainders are computed with these.
 #pragma once
+
+#include "crcword.h"
 
 #include <cstdint>
 
@@ -27,5 +30,8 @@ std::uint64_t XPowMod(std::uint64_t k, std::uint64_t m);
 // Least common multiple of two nonzero polynomials whose product has degree below 64
 // once their common factor is taken out.
 std::uint64_t Lcm(std::uint64_t a, std::uint64_t b);
+
+// x^k mod m, for m of degree 1 to 64.
+std::uint64_t XPowModWide(std::uint64_t k, CrcWord m);
 
 } // namespace gf2

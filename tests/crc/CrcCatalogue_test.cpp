@@ -1,5 +1,6 @@
 #include "CrcCatalogue.h"
 #include "CrcEngine.h"
+#include "reference.h"
 
 #include <gtest/gtest.h>
 
@@ -12,39 +13,6 @@
 #include <vector>
 
 namespace {
-
-// The catalogue's model a bit at a time, in the unreflected register of any
-// width; it shares nothing with the engine or the mapping it checks.
-class BitModel {
-public:
-    explicit BitModel(const CrcModel& m) : m_(m), reg_(m.init) {}
-
-    void Bit(bool bit) {
-        const CrcWord top = CrcWord{1} << (m_.width - 1);
-        const bool feedback = ((reg_ & top) != 0) != bit;
-        reg_ = (reg_ << 1) & (top | (top - 1));
-        if (feedback)
-            reg_ ^= m_.poly;
-    }
-    void Bytes(std::span<const std::uint8_t> data) {
-        for (const std::uint8_t byte : data)
-            for (int i = 0; i < 8; ++i)
-                Bit((byte >> (m_.refin ? i : 7 - i)) & 1);
-    }
-    // The register read out in the output's bit order.
-    CrcWord Out() const {
-        CrcWord out = 0;
-        for (int i = 0; i < m_.width; ++i)
-            if ((reg_ >> i) & 1)
-                out |= CrcWord{1} << (m_.refout ? m_.width - 1 - i : i);
-        return out;
-    }
-    CrcWord Crc() const { return Out() ^ m_.xorout; }
-
-private:
-    CrcModel m_;
-    CrcWord reg_;
-};
 
 std::span<const std::uint8_t> Bytes(std::string_view text) {
     return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};

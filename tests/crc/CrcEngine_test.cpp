@@ -1,4 +1,5 @@
 #include "CrcEngine.h"
+#include "CrcModel.h"
 #include "reference.h"
 
 #include <gtest/gtest.h>
@@ -6,6 +7,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <random>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -14,32 +16,49 @@ namespace {
 constexpr std::size_t kMaxLength = 4096;
 constexpr std::size_t kAlignments = 64;
 
-std::vector<std::uint8_t> RandomBytes(std::mt19937& rng, std::size_t size) {
+std::vector<std::uint8_t> RandomBytes(std::mt19937_64& rng, std::size_t size) {
     std::vector<std::uint8_t> data(size);
     for (auto& b : data)
         b = static_cast<std::uint8_t>(rng());
     return data;
 }
 
-CrcParams Params(int width, int flags, std::uint32_t poly, std::uint32_t init) {
+CrcWord RandomWord(std::mt19937_64& rng, int width) {
+    return (CrcWord{rng()} << 64 | rng()) & WidthMask(width);
+}
+
+// Every width with a lane of its own and the fast paths, 82 (the one catalogue
+// width beyond) and 128, the widest.
+std::vector<int> Widths() {
+    std::vector<int> widths;
+    for (int width = 1; width <= 64; ++width)
+        widths.push_back(width);
+    widths.push_back(82);
+    widths.push_back(128);
+    return widths;
+}
+
+CrcParams Params(int width, int flags, CrcWord poly, CrcWord init) {
     return {width, poly, init, (flags & 4) != 0, (flags & 1) != 0, (flags & 2) != 0, {}};
 }
 
-ReferenceCrc ReferenceOf(const CrcParams& p) {
-    return {p.width, static_cast<std::uint32_t>(p.poly), p.reflectedTable, p.reflectedUpdate,
-            p.reversePoly};
+LiteralCrc ReferenceOf(const CrcParams& p) {
+    return {p.width, p.poly, p.reflectedTable, p.reflectedUpdate, p.reversePoly};
 }
 
-// What a forced path must run: itself, except Pclmul, which folds only matched flags.
+// What a forced path must run: itself, except where it does not serve the
+// width and the flags.
 CrcPath ExpectedPath(CrcPath limit, const CrcParams& p) {
-    if (limit == CrcPath::Pclmul && p.reflectedTable != p.reflectedUpdate)
+    if (p.width > 64)
+        return CrcPath::ByteWise;
+    const bool mixed = p.reflectedTable != p.reflectedUpdate;
+    if (mixed && (limit == CrcPath::Pclmul || (limit == CrcPath::Avx512 && p.width > 32)))
         return CrcPath::Slicing16;
     return limit;
 }
 
-// Lengths 0 to 300 one by one, then random ones up to kMaxLength and the
-// largest; the start cycles through every alignment of a 64-byte line.
-std::vector<std::size_t> Lengths(std::mt19937& rng) {
+// Lengths 0 to 300 one by one, then random ones up to kMaxLength and the largest.
+std::vector<std::size_t> Lengths(std::mt19937_64& rng) {
     std::vector<std::size_t> lengths;
     for (std::size_t n = 0; n <= 300; ++n)
         lengths.push_back(n);
@@ -50,62 +69,84 @@ std::vector<std::size_t> Lengths(std::mt19937& rng) {
     return lengths;
 }
 
-// Special polynomials first (no feedback, all feedback, one end bit only), then random ones.
-std::uint32_t PolyFor(std::mt19937& rng, std::size_t i) {
-    const std::uint32_t special[] = {0, 0xFFFFFFFF, 1, 0x80000000};
-    return i < std::size(special) ? special[i] : static_cast<std::uint32_t>(rng());
+// Now and then a special polynomial (no feedback, all feedback, one end bit
+// only), else a random one.
+CrcWord PolyFor(std::mt19937_64& rng, int width, int round) {
+    const CrcWord special[] = {0, WidthMask(width), 1, CrcWord{1} << (width - 1)};
+    return round % 5 == 0 ? special[round / 5 % 4] : RandomWord(rng, width);
+}
+
+std::string Describe(const CrcParams& p) {
+    return "width " + std::to_string(p.width) + " table " + (p.reflectedTable ? "lsb" : "msb") +
+           " update " + (p.reflectedUpdate ? "lsb" : "msb") + (p.reversePoly ? " reversed" : "") +
+           " poly " + ModelHex(p.poly, p.width) + " init " + ModelHex(p.init, p.width);
 }
 
 class EveryPath : public testing::TestWithParam<CrcPath> {};
 
-// The fast paths against the bit-at-a-time model: both widths, all eight flag
-// combinations, polynomials and inits at random, every length up to 300 and
-// many beyond, every alignment.
-TEST_P(EveryPath, MatchesTheReference) {
+// The forced path against the literal update: every width, all eight flag
+// combinations, polynomials and inits at random, lengths 0 to 300 and many
+// beyond at every alignment of a 64-byte line, and a stream read in three
+// blocks cut at random.
+TEST_P(EveryPath, MatchesTheLiteralUpdateInAnySplit) {
     const CrcPath limit = GetParam();
-    std::mt19937 rng(static_cast<unsigned>(limit) + 1000);
-    const std::vector<std::uint8_t> buffer = RandomBytes(rng, kMaxLength + kAlignments);
+    std::mt19937_64 rng(static_cast<unsigned>(limit) + 1000);
+    const std::vector<std::uint8_t> buffer = RandomBytes(rng, 3 * kMaxLength);
     const std::vector<std::size_t> lengths = Lengths(rng);
-    for (int width : {16, 32})
-        for (int flags = 0; flags < 8; ++flags)
-            for (std::size_t i = 0; i < lengths.size(); i += 16) {
-                const CrcParams params = Params(width, flags, PolyFor(rng, i / 16), rng());
-                const CrcEngine engine(params, limit);
-                ASSERT_EQ(engine.Path(), ExpectedPath(limit, params));
-                const ReferenceCrc reference = ReferenceOf(params);
-                for (std::size_t j = i; j < std::min(i + 16, lengths.size()); ++j) {
-                    const std::span<const std::uint8_t> data(buffer.data() + j % kAlignments,
-                                                             lengths[j]);
-                    ASSERT_EQ(engine.Update(params.init, data), reference.Run(params.init, data))
-                        << "width " << width << " flags " << flags << " poly " << std::hex
-                        << static_cast<std::uint32_t>(params.poly) << " init "
-                        << static_cast<std::uint32_t>(params.init) << std::dec << " length "
-                        << lengths[j] << " offset " << j % kAlignments;
-                }
+    std::uniform_int_distribution<std::size_t> cut(0, buffer.size());
+    std::size_t next = 0;
+    int round = 0;
+    for (const int width : Widths())
+        for (int flags = 0; flags < 8; ++flags, ++round) {
+            const CrcParams params =
+                Params(width, flags, PolyFor(rng, width, round), RandomWord(rng, width));
+            SCOPED_TRACE(Describe(params));
+            const CrcEngine engine(params, limit);
+            ASSERT_EQ(engine.Path(), ExpectedPath(limit, params));
+            const LiteralCrc reference = ReferenceOf(params);
+            for (int k = 0; k < 6; ++k, ++next) {
+                const std::span<const std::uint8_t> data(buffer.data() + next % kAlignments,
+                                                         lengths[next % lengths.size()]);
+                ASSERT_TRUE(engine.Update(params.init, data) == reference.Run(params.init, data))
+                    << "length " << data.size() << " offset " << next % kAlignments;
             }
+            std::size_t cuts[2] = {cut(rng), cut(rng)};
+            std::sort(std::begin(cuts), std::end(cuts));
+            const std::span<const std::uint8_t> all(buffer);
+            CrcWord crc = engine.Update(engine.Start(), all.first(cuts[0]));
+            crc = engine.Update(crc, all.subspan(cuts[0], cuts[1] - cuts[0]));
+            crc = engine.Update(crc, all.subspan(cuts[1]));
+            ASSERT_TRUE(crc == reference.Run(params.init, all))
+                << "cuts " << cuts[0] << ", " << cuts[1];
+        }
 }
 
-// A register carried from call to call: the way a stream is read in blocks.
-TEST_P(EveryPath, SplittingTheDataChangesNothing) {
+// Random catalogue models of every width up to 64 and 82, all four pairs of
+// input and output reflection, against the bit-serial model: the register,
+// its reflection on output and the XOR-out.
+TEST_P(EveryPath, RandomModelsMatchTheBitModel) {
     const CrcPath limit = GetParam();
-    std::mt19937 rng(static_cast<unsigned>(limit) + 2000);
-    const std::vector<std::uint8_t> data = RandomBytes(rng, 3 * kMaxLength);
-    std::uniform_int_distribution<std::size_t> cut(0, data.size());
-    for (int width : {16, 32})
-        for (int flags = 0; flags < 8; ++flags) {
-            const CrcEngine engine(Params(width, flags, rng(), rng()), limit);
-            const CrcWord whole = engine.Update(engine.Start(), data);
-            for (int round = 0; round < 8; ++round) {
-                std::size_t cuts[2] = {cut(rng), cut(rng)};
-                std::sort(std::begin(cuts), std::end(cuts));
-                const std::span<const std::uint8_t> all(data);
-                CrcWord crc = engine.Update(engine.Start(), all.first(cuts[0]));
-                crc = engine.Update(crc, all.subspan(cuts[0], cuts[1] - cuts[0]));
-                crc = engine.Update(crc, all.subspan(cuts[1]));
-                ASSERT_EQ(crc, whole)
-                    << "flags " << flags << " cuts " << cuts[0] << ", " << cuts[1];
-            }
+    std::mt19937_64 rng(static_cast<unsigned>(limit) + 2000);
+    const std::vector<std::uint8_t> buffer = RandomBytes(rng, kMaxLength + kAlignments);
+    std::uniform_int_distribution<std::size_t> length(0, kMaxLength);
+    for (const int width : Widths()) {
+        if (width == 128)
+            continue;
+        for (int reflections = 0; reflections < 4; ++reflections) {
+            const CrcModel model{width,
+                                 RandomWord(rng, width),
+                                 RandomWord(rng, width),
+                                 (reflections & 1) != 0,
+                                 (reflections & 2) != 0,
+                                 RandomWord(rng, width)};
+            const std::span<const std::uint8_t> data(buffer.data() + rng() % kAlignments,
+                                                     length(rng));
+            BitModel bits(model);
+            bits.Bytes(data);
+            EXPECT_TRUE(CrcEngine(ToCrcParams(model), limit).Checksum(data) == bits.Crc())
+                << FormatModelLine(model) << " length " << data.size();
         }
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Available, EveryPath, testing::ValuesIn(AvailableCrcPaths()),
@@ -131,11 +172,16 @@ TEST(CrcEngine, FinishAppliesTheWholeXorValue) {
 }
 
 TEST(CrcEngine, TableIsTheLiteralBuild) {
-    std::mt19937 rng(5);
-    for (int width : {16, 32})
+    std::mt19937_64 rng(5);
+    for (int width = 1; width <= 32; ++width)
         for (int flags = 0; flags < 8; ++flags) {
-            const CrcParams params = Params(width, flags, rng(), 0);
-            EXPECT_EQ(CrcEngine(params, CrcPath::ByteWise).Table(), ReferenceOf(params).Table());
+            const CrcParams params = Params(width, flags, RandomWord(rng, width), 0);
+            const CrcEngine engine(params, CrcPath::ByteWise);
+            const LiteralCrc reference = ReferenceOf(params);
+            const auto& table = engine.Table();
+            const auto& literal = reference.Table();
+            EXPECT_TRUE(std::equal(table.begin(), table.end(), literal.begin(), literal.end()))
+                << Describe(params);
         }
 }
 
