@@ -234,6 +234,62 @@ void BM_Calculate(benchmark::State& state, Layout layout) {
     state.SetBytesProcessed(std::int64_t(state.iterations()) * std::int64_t(kDataSize));
 }
 
+// What a user does first right after the import, or after the toggle to the
+// hexadecimal view: the memo has not had a moment to measure its rows.
+enum class Fresh { Import, Toggle };
+
+void MakeFresh(Window& w, Fresh fresh) {
+    if (fresh == Fresh::Import) {
+        w.Form().BtnImportClick();
+    } else {
+        w.Prepare(Env().text, false);
+        w.HexBox()->click();
+    }
+}
+
+// Scrolls to the middle of the data and clicks there, as a user puts the
+// caret in the middle.
+void CaretToTheMiddle(Window& w) {
+    MemoEdit* memo = w.Memo();
+    QScrollBar* bar = memo->verticalScrollBar();
+    bar->setSliderPosition(bar->maximum() / 2);
+    const QPoint centre = memo->viewport()->rect().center();
+    QTest::mouseClick(memo->viewport(), Qt::LeftButton, {}, centre);
+}
+
+// One action timed with the repaint after it, each time straight after a
+// fresh text, without the event loop running in between.
+template <class Setup, class Action>
+void MeasureFresh(benchmark::State& state, Fresh fresh, Setup setup, Action action) {
+    Window window(Env().path);
+    MemoEdit* memo = window.Memo();
+    for (auto _ : state) {
+        state.PauseTiming();
+        MakeFresh(window, fresh);
+        memo->setFocus();
+        setup(window);
+        state.ResumeTiming();
+        action(*memo);
+        memo->viewport()->repaint();
+    }
+}
+
+void BM_FreshKeystroke(benchmark::State& state, Fresh fresh) {
+    MeasureFresh(state, fresh, CaretToTheMiddle,
+                 [](MemoEdit& memo) { QTest::keyClick(&memo, Qt::Key_A); });
+}
+
+void BM_FreshPageDown(benchmark::State& state, Fresh fresh) {
+    MeasureFresh(state, fresh, CaretToTheMiddle,
+                 [](MemoEdit& memo) { QTest::keyClick(&memo, Qt::Key_PageDown); });
+}
+
+void BM_FreshCtrlEnd(benchmark::State& state, Fresh fresh) {
+    MeasureFresh(
+        state, fresh, [](Window&) {},
+        [](MemoEdit& memo) { QTest::keyClick(&memo, Qt::Key_End, Qt::ControlModifier); });
+}
+
 // The whole hexadecimal view, 48 MiB, pasted from the clipboard into an empty memo.
 void BM_PasteAll(benchmark::State& state) {
     Window window(Env().path);
@@ -287,3 +343,16 @@ BENCHMARK_CAPTURE(BM_Calculate, one_line, Layout::OneLine)
     ->UseRealTime()
     ->Iterations(3);
 BENCHMARK(BM_PasteAll)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
+// Each straight after the import (lines) or the toggle (one line).
+#define FRESH_BENCHMARK(name)                                                                      \
+    BENCHMARK_CAPTURE(name, import, Fresh::Import)                                                 \
+        ->Unit(benchmark::kMillisecond)                                                            \
+        ->UseRealTime()                                                                            \
+        ->Iterations(5);                                                                           \
+    BENCHMARK_CAPTURE(name, toggle, Fresh::Toggle)                                                 \
+        ->Unit(benchmark::kMillisecond)                                                            \
+        ->UseRealTime()                                                                            \
+        ->Iterations(5)
+FRESH_BENCHMARK(BM_FreshKeystroke);
+FRESH_BENCHMARK(BM_FreshPageDown);
+FRESH_BENCHMARK(BM_FreshCtrlEnd);
