@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <numeric>
 #include <random>
 #include <string>
 #include <vector>
@@ -147,6 +148,48 @@ TEST(TextBuffer, RandomEditsAgreeWithAString) {
             model.replace(from, to - from, inserted);
             ExpectSameAs(buffer, model, rng);
         }
+    }
+}
+
+// Edits exactly at a chunk's start whose bytes join the bytes before it into
+// one character, or split one, across the old boundary: the chunks around
+// are cut afresh, so that none ends inside a character.
+TEST(TextBuffer, EditsAtAChunkStartKeepCharactersWhole) {
+    static const char* const kPieces[] = {"\x80",     "\xAD",     "\xB8\xAD", "\x98\x80", "\xE4",
+                                          "\xE4\xB8", "\xF0\x9F", "\xC3",     "\r\n",     "a"};
+    std::mt19937 rng(13);
+    TextBuffer buffer;
+    std::string model = RandomBytes(rng, 20000);
+    buffer.Assign(model);
+    for (int step = 0; step < 200; ++step) {
+        const std::vector<std::size_t> sizes = buffer.ChunkSizes();
+        ASSERT_GT(sizes.size(), 2u);
+        const std::size_t start = std::accumulate(
+            sizes.begin(),
+            sizes.begin() + 1 + static_cast<std::ptrdiff_t>(rng() % (sizes.size() - 1)),
+            std::size_t{0});
+        // Whole characters inserted at the start, or removed up to it or from it.
+        const std::vector<std::size_t> at = Boundaries(model);
+        const auto here =
+            static_cast<std::size_t>(std::lower_bound(at.begin(), at.end(), start) - at.begin());
+        ASSERT_EQ(at[here], start);
+        const std::size_t count = 1 + rng() % 3;
+        std::size_t from = start;
+        std::size_t to = start;
+        switch (rng() % 3) {
+        case 0:
+            from = at[here - std::min(here, count)];
+            break;
+        case 1:
+            to = at[std::min(here + count, at.size() - 1)];
+            break;
+        default:
+            break;
+        }
+        const std::string inserted = rng() % 4 ? kPieces[rng() % 10] : "";
+        buffer.Replace(from, to - from, inserted);
+        model.replace(from, to - from, inserted);
+        ASSERT_NO_FATAL_FAILURE(ExpectSameAs(buffer, model, rng)) << step;
     }
 }
 
