@@ -219,15 +219,16 @@ WrapIndex::Row WrapIndex::RowAt(std::uint64_t index) {
         run = runs_.Find(byRows, index);
     }
     Row row{run.before.rows, run.before.bytes, run.before.bytes, FromTrueStart(run)};
+    // Estimated rows may be more than the text holds: the last row then.
     std::uint64_t skip = index - run.before.rows;
     Scan(row.start, [&](std::uint64_t end) {
         row.end = end;
-        if (skip == 0)
+        if (skip == 0 || end == Total())
             return false;
         --skip;
         ++row.index;
         row.start = end;
-        return end < Total();
+        return true;
     });
     return row;
 }

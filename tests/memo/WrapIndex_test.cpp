@@ -1,5 +1,5 @@
 #include "WrapIndex.h"
-#include "memocodec.h"
+#include "WrapModel.h"
 
 #include <gtest/gtest.h>
 
@@ -9,66 +9,6 @@
 #include <vector>
 
 namespace {
-
-constexpr std::int32_t kPixel = 64;
-
-std::int32_t FakeAdvance(char32_t c) {
-    if (c >= 0x4E00 && c <= 0x9FFF)
-        return 12 * kPixel;
-    if (c == U'i' || c == U'.')
-        return 3 * kPixel;
-    return (c < 0x80 ? 6 : 7) * kPixel;
-}
-
-bool Ideographic(char32_t c) {
-    return c >= 0x4E00 && c <= 0x9FFF;
-}
-
-// The rows by the rules, every row measured afresh from its own start.
-std::vector<std::uint64_t> ModelRowStarts(const std::string& text, WrapGeometry g) {
-    const auto* const data = reinterpret_cast<const unsigned char*>(text.data());
-    const auto* const end = data + text.size();
-    std::vector<std::uint64_t> starts{0};
-    std::uint64_t rowStart = 0;
-    for (;;) {
-        std::int32_t x = 0;
-        std::uint64_t lastBreak = rowStart;
-        bool previousIdeographic = false;
-        std::uint64_t next = 0;
-        for (std::uint64_t i = rowStart;;) {
-            if (i == text.size())
-                return starts;
-            const memocodec::MemoChar c = memocodec::ReadMemoChar(data + i, end);
-            if (c.code == U'\n') {
-                next = i + static_cast<std::uint64_t>(c.bytes);
-                break;
-            }
-            if (c.code == U' ' || c.code == U'\t') {
-                if (x > g.width && i > rowStart) {
-                    next = i;
-                    break;
-                }
-                x += c.code == U'\t' ? g.tabStop - x % g.tabStop : FakeAdvance(c.code);
-                i += static_cast<std::uint64_t>(c.bytes);
-                lastBreak = i;
-                previousIdeographic = false;
-                continue;
-            }
-            const bool ideographic = Ideographic(c.code);
-            if ((ideographic || previousIdeographic) && i > rowStart)
-                lastBreak = i;
-            if (x + FakeAdvance(c.code) > g.width && i > rowStart) {
-                next = lastBreak > rowStart ? lastBreak : i;
-                break;
-            }
-            x += FakeAdvance(c.code);
-            previousIdeographic = ideographic;
-            i += static_cast<std::uint64_t>(c.bytes);
-        }
-        starts.push_back(next);
-        rowStart = next;
-    }
-}
 
 // breakPercent: line breaks among the words; 0 makes one long line.
 std::string RandomText(std::mt19937& rng, std::size_t length, int breakPercent) {
