@@ -63,6 +63,7 @@ public:
     // Replaces the text with a memo text (CR LF breaks only, no 00 byte) and
     // forgets the undo history.
     void SetText(std::string_view memoText);
+    void SetText(TextBuffer::Builder&& memoText);
     // The selection in bytes of the memo text; offsets must be character boundaries.
     std::uint64_t AnchorOffset() const { return anchor_; }
     std::uint64_t CursorOffset() const { return cursor_; }

@@ -20,11 +20,33 @@
 #include <vector>
 
 class TextBuffer {
+    struct Chunk;
+
 public:
+    // A text made piece by piece, for one too large to hold twice: the bytes
+    // go into chunks as they come, cut as the whole text would be.
+    class Builder {
+    public:
+        void Append(std::string_view bytes);
+        std::uint64_t Size() const { return size_; }
+
+    private:
+        friend class TextBuffer;
+        // Cuts chunks off the bytes not yet in one, as far as the bytes after
+        // them show where; all of them at the end.
+        void Cut(bool atEnd);
+        std::vector<Chunk> Finish() &&;
+
+        std::vector<Chunk> chunks_;
+        std::string pending_;
+        std::uint64_t size_ = 0;
+    };
+
     TextBuffer();
 
     // Replaces the whole text with bytes, taken as they are.
     void Assign(std::string_view bytes);
+    void Assign(Builder&& built);
     // Replaces removed bytes from offset with inserted ones.
     void Replace(std::uint64_t offset, std::uint64_t removed, std::string_view inserted);
 
@@ -90,7 +112,6 @@ private:
     using Tree = SumTree<Chunk, Sum>;
 
     static Chunk MakeChunk(std::string data);
-    static std::vector<Chunk> Chunked(const std::vector<std::string_view>& parts);
     Tree::Found ChunkAt(std::uint64_t offset) const;
 
     Tree chunks_;

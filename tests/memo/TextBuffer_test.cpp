@@ -214,7 +214,8 @@ TEST(TextBuffer, EmptyAndEdges) {
     EXPECT_EQ(buffer.ChunkSizes().size(), 1u);
 }
 
-// A large text is cut into many chunks, none of them small, whatever it holds.
+// A large text is cut into many chunks, none of them small, whatever it holds;
+// built piece by piece, in pieces of any size, it is cut the same.
 TEST(TextBuffer, LargeTextsAreChunked) {
     std::mt19937 rng(3);
     for (const std::string& text :
@@ -226,5 +227,17 @@ TEST(TextBuffer, LargeTextsAreChunked) {
         EXPECT_GE(*std::min_element(sizes.begin(), sizes.end()), 1024u);
         EXPECT_LE(*std::max_element(sizes.begin(), sizes.end()), 8192u);
         EXPECT_EQ(buffer.Text(), text);
+
+        TextBuffer::Builder builder;
+        for (std::size_t at = 0; at < text.size();) {
+            const std::size_t length = rng() % 3 ? rng() % 7000 : rng() % 200000;
+            builder.Append(std::string_view(text).substr(at, length));
+            at += length;
+        }
+        EXPECT_EQ(builder.Size(), text.size());
+        TextBuffer built;
+        built.Assign(std::move(builder));
+        EXPECT_EQ(built.ChunkSizes(), sizes);
+        EXPECT_EQ(built.Text(), text);
     }
 }
