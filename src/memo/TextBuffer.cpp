@@ -22,6 +22,11 @@ using memocodec::IsContinuation;
 // its chunks stay this few.
 constexpr std::size_t kSlice = std::size_t{64} << 10;
 
+// Blocks of chunk bytes: the first of a text of unknown size, and the
+// largest, in huge pages.
+constexpr std::uint64_t kBlockMin = std::uint64_t{16} << 10;
+constexpr std::uint64_t kBlockMax = std::uint64_t{32} << 20;
+
 // Whether no character spans the place before byte i of bytes; the places
 // before the first byte and after the last are taken to be stable.
 bool Stable(std::string_view bytes, std::size_t i) {
@@ -55,12 +60,44 @@ bool TextBuffer::StableBoundary(std::string_view bytes, std::size_t at) {
     return Stable(bytes, at);
 }
 
-TextBuffer::Chunk TextBuffer::MakeChunk(std::string data) {
+TextBuffer::BlockHold::BlockHold(Block* block) : block_(block) {
+    ++block_->holds;
+}
+
+TextBuffer::BlockHold& TextBuffer::BlockHold::operator=(BlockHold&& other) noexcept {
+    if (this != &other) {
+        Release();
+        block_ = std::exchange(other.block_, nullptr);
+    }
+    return *this;
+}
+
+void TextBuffer::BlockHold::Release() noexcept {
+    if (block_ && --block_->holds == 0)
+        delete block_;
+    block_ = nullptr;
+}
+
+TextBuffer::Chunk TextBuffer::Builder::Store(std::string_view bytes) {
+    if (!block_ || block_->bytes.capacity() - block_->bytes.size() < bytes.size()) {
+        // Sized for what is still expected, else growing with the text.
+        const std::uint64_t left = expected_ > stored_ ? expected_ - stored_ : 0;
+        const std::uint64_t grown = block_ ? 2 * block_->bytes.capacity() : kBlockMin;
+        const std::size_t capacity = std::max<std::size_t>(
+            bytes.size(), static_cast<std::size_t>(std::min(left > 0 ? left : grown, kBlockMax)));
+        block_ = new Block;
+        hold_ = BlockHold(block_);
+        ReserveLarge(block_->bytes, capacity);
+    }
+    const std::size_t at = block_->bytes.size();
+    block_->bytes.append(bytes);
+    stored_ += bytes.size();
     Chunk chunk;
-    chunk.sum.bytes = data.size();
-    chunk.sum.units = memocodec::CountMemoUnits(data);
-    chunk.sum.breaks = static_cast<std::uint64_t>(std::count(data.begin(), data.end(), '\n'));
-    chunk.data = std::move(data);
+    chunk.data = std::string_view(block_->bytes).substr(at);
+    chunk.sum.bytes = bytes.size();
+    chunk.sum.units = memocodec::CountMemoUnits(bytes);
+    chunk.sum.breaks = static_cast<std::uint64_t>(std::count(bytes.begin(), bytes.end(), '\n'));
+    chunk.hold = BlockHold(block_);
     return chunk;
 }
 
@@ -90,7 +127,7 @@ void TextBuffer::Builder::Cut(bool atEnd) {
             while (!Stable(bytes, end))
                 ++end;
         }
-        chunks_.push_back(MakeChunk(std::string(bytes.substr(start, end - start))));
+        chunks_.push_back(Store(bytes.substr(start, end - start)));
         start = end;
     }
     pending_.erase(0, start);
@@ -102,7 +139,7 @@ std::vector<TextBuffer::Chunk> TextBuffer::Builder::Finish() && {
 }
 
 void TextBuffer::Assign(std::string_view bytes) {
-    Builder built;
+    Builder built(bytes.size());
     built.Append(bytes);
     Assign(std::move(built));
 }
@@ -127,7 +164,7 @@ void TextBuffer::Replace(std::uint64_t offset, std::uint64_t removed, std::strin
     const Tree::Found tail = chunks_.At(to - 1);
     const std::uint64_t start = chunks_.At(from).before.bytes;
     const std::uint64_t end = tail.before.bytes + tail.leaf->data.size();
-    Builder stretch;
+    Builder stretch(end - start - removed + inserted.size());
     stretch.Append(Copy(start, offset - start));
     stretch.Append(inserted);
     stretch.Append(Copy(offset + removed, end - offset - removed));
