@@ -43,8 +43,8 @@ struct Environment {
             .write(reinterpret_cast<const char*>(data.data()), std::streamsize(data.size()));
         TextViewResult view = HexViewToText(ReadBinaryFileAsHexLines(path, kMemoCapacity));
         text = std::move(view.text);
-        nullOffsets = std::move(view.nullOffsets);
-        hexView = TextToHexView(text, nullOffsets, kMemoCapacity);
+        standIns = std::move(view.standIns);
+        hexView = TextToHexView(text, standIns, kMemoCapacity);
     }
     ~Environment() { std::remove(path.c_str()); }
     Environment(const Environment&) = delete;
@@ -53,7 +53,7 @@ struct Environment {
     std::vector<std::uint8_t> data = RandomBytes(kDataSize);
     std::string path;
     std::string text;
-    std::vector<std::size_t> nullOffsets;
+    std::vector<std::size_t> standIns;
     std::string hexView;
 };
 
@@ -65,7 +65,7 @@ Environment& Env() {
 void BM_TextToHexView(benchmark::State& state) {
     const Environment& env = Env();
     for (auto _ : state) {
-        const std::string hex = TextToHexView(env.text, env.nullOffsets, kMemoCapacity);
+        const std::string hex = TextToHexView(env.text, env.standIns, kMemoCapacity);
         if (hex.size() != env.hexView.size())
             state.SkipWithError("wrong size");
     }

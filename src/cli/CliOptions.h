@@ -1,9 +1,9 @@
 // What quenfold-crc was asked to do, read from its command line.
 #pragma once
 
+#include "CrcCodegen.h"
 #include "CrcParams.h"
 
-#include <cstdint>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -16,15 +16,19 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-enum class CliAction { Checksum, All, Find, Table, ListPresets, Solve };
+enum class CliAction { Checksum, All, Find, Table, ListPresets, ShowModel, Solve, Emit };
+
+// What --emit prints.
+enum class CodeKind { C, Header, Verilog };
 
 // How a CRC is written: digits, or its bytes in transmission order.
 enum class CrcLayout { Digits, LowByteFirst, HighByteFirst };
 
 struct CliInput {
-    enum class Kind { File, Stdin, Hex, Text };
+    // Hex: byte strings as people write them; MemoHex: the main window's tokens.
+    enum class Kind { File, Stdin, Hex, MemoHex, Text };
     Kind kind;
-    std::string value;      // the path, or the data of --hex and --text
+    std::string value;      // the path, or the data of --hex, --memo-hex and --text
     std::string label = {}; // what Name() gives instead, when set
     // How messages and multi-file output name the input.
     std::string Name() const;
@@ -37,14 +41,29 @@ struct CliSample {
     std::string value;
 };
 
+// The value --find looks for, as typed and as read.
+struct CliFind {
+    std::string text;
+    CrcWord value = 0;
+    int digits = 0; // hexadecimal digits typed, leading zeros included
+};
+
 struct CliOptions {
     CliAction action = CliAction::Checksum;
-    CrcParams params; // for Checksum and Table
+    // The parameters in effect, for the actions that compute one CRC
+    // (Checksum, Table, ShowModel), and their name: the one --model gave, or
+    // the catalogue's when they compute one of its entries; empty otherwise.
+    CrcParams params;
+    std::string name;
+    // The width asked for with --width, --crc16 or --crc32; 0 when none was.
+    // --all and --find keep to it; --solve solves it alone.
+    int width = 0;
     CrcLayout layout = CrcLayout::Digits;
-    std::uint32_t findValue = 0;
+    CliFind find;
     std::vector<CliInput> inputs;
     std::vector<CliSample> samples; // for Solve, in the order given
-    int solveWidth = 0;             // for Solve: 16, 32, or 0 for whichever the CRCs' digits fit
+    CodeKind code = CodeKind::C;    // for Emit, with the generator's options
+    CodegenOptions codegen;
 };
 
 // The end of a run decided by the command line alone: --help, --version, or

@@ -15,6 +15,6 @@ using BlockSink = std::function<void(std::span<const std::uint8_t>)>;
 
 // Hands the input's bytes to sink in order, in blocks of at most
 // kInputBlockSize. Throws CliError, naming the input, when it cannot be read;
-// for --hex and --text also when the data is empty or a token does not convert,
-// as the main window's Calculate refuses them.
+// for --hex, --memo-hex and --text also when the data is empty or a token does
+// not read (--memo-hex as the main window's Calculate refuses them).
 void ReadInput(const CliInput& input, const BlockSink& sink);

@@ -245,7 +245,7 @@ CrcSolution Solve(std::span<const CrcSample> samples, int width) {
 
 int SolveSamples(const CliOptions& options, std::ostream& out) {
     const std::vector<SampleText> texts = ReadSamples(options.samples);
-    const std::vector<int> widths = Widths(options.solveWidth, texts);
+    const std::vector<int> widths = Widths(options.width, texts);
     std::vector<CrcSample> samples;
     for (const SampleText& t : texts)
         samples.push_back({t.data, t.value});

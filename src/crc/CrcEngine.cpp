@@ -1,6 +1,5 @@
 #include "CrcEngine.h"
 
-#include "crc.h"
 #include "crcfold.h"
 #include "crclanes.h"
 #include "gf2poly.h"
@@ -44,8 +43,8 @@ std::uint32_t TableEntry(int width, std::uint32_t poly, bool reflected, std::uin
 
 // The CRC's modulus, bit i the coefficient of x^i, for a matched combination.
 std::uint64_t Modulus(int width, std::uint32_t poly, bool reflected) {
-    const std::uint32_t low =
-        reflected ? ReverseBits(poly, static_cast<std::uint8_t>(width / 4)) : poly;
+    const std::uint64_t low =
+        reflected ? static_cast<std::uint64_t>(ReflectBits(poly, width)) : poly;
     return (std::uint64_t{1} << width) | low;
 }
 
@@ -57,8 +56,8 @@ void SetPair(std::uint64_t (&pair)[2], std::uint64_t modulus, bool normal, std::
         pair[0] = gf2::XPowMod(distance, modulus);
         pair[1] = gf2::XPowMod(distance + 64, modulus);
     } else {
-        pair[0] = gf2::Reverse64(gf2::XPowMod(distance + 63, modulus));
-        pair[1] = gf2::Reverse64(gf2::XPowMod(distance - 1, modulus));
+        pair[0] = Reverse64(gf2::XPowMod(distance + 63, modulus));
+        pair[1] = Reverse64(gf2::XPowMod(distance - 1, modulus));
     }
 }
 
@@ -81,6 +80,32 @@ std::unique_ptr<CrcPlaneBasis> MakePlaneBasis(const std::uint32_t* lane) {
     basis->k128[0] = gf2::XPowMod(128, basis->modulus);
     basis->k128[1] = gf2::XPowMod(192, basis->modulus);
     return basis;
+}
+
+// The table of the effective polynomial in the table's bit order, moved to
+// the top of the word for a most-significant-bit-first update. A
+// most-significant-bit-first table is built at the top of the word, which
+// serves widths below 8 too.
+std::vector<CrcWord> WideTable(const CrcParams& params) {
+    const int shift = kMaxCrcWidth - params.width;
+    const CrcWord poly = EffectivePoly(params);
+    const CrcWord top = CrcWord{1} << (kMaxCrcWidth - 1);
+    std::vector<CrcWord> table(256);
+    for (unsigned i = 0; i < 256; ++i) {
+        CrcWord c;
+        if (params.reflectedTable) {
+            c = i;
+            for (int bit = 0; bit < 8; ++bit)
+                c = (c & 1) ? (c >> 1) ^ poly : c >> 1;
+        } else {
+            c = CrcWord{i} << (kMaxCrcWidth - 8);
+            for (int bit = 0; bit < 8; ++bit)
+                c = (c & top) ? (c << 1) ^ (poly << shift) : c << 1;
+            c >>= shift;
+        }
+        table[i] = params.reflectedUpdate ? c : c << shift;
+    }
+    return table;
 }
 
 } // namespace
@@ -108,10 +133,9 @@ std::string_view CrcPathName(CrcPath path) {
     return "?";
 }
 
-std::uint32_t EffectivePoly(const CrcParams& params) {
-    const std::uint32_t poly = params.poly & WidthMask(params.width);
-    return params.reversePoly ? ReverseBits(poly, static_cast<std::uint8_t>(params.width / 4))
-                              : poly;
+CrcWord EffectivePoly(const CrcParams& params) {
+    const CrcWord poly = params.poly & WidthMask(params.width);
+    return params.reversePoly ? ReflectBits(poly, params.width) : poly;
 }
 
 // The table is linear in its index, so the eight single-bit entries give the rest.
@@ -126,11 +150,15 @@ std::array<std::uint32_t, 256> MakeCrcTable(int width, std::uint32_t poly, bool 
 }
 
 CrcEngine::CrcEngine(const CrcParams& params, CrcPath limit) : params_(params) {
-    if (params.width != 16 && params.width != 32)
-        throw std::invalid_argument("CRC width must be 16 or 32");
+    if (params.width < 1 || params.width > kMaxCrcWidth)
+        throw std::invalid_argument("CRC width must be 1 to 128");
     mask_ = WidthMask(params.width);
     normal_ = !params.reflectedUpdate;
-    const std::uint32_t poly = EffectivePoly(params);
+    if (params.width != 16 && params.width != 32) {
+        wide_ = WideTable(params);
+        return;
+    }
+    const auto poly = static_cast<std::uint32_t>(EffectivePoly(params));
     table_ = MakeCrcTable(params.width, poly, params.reflectedTable);
 
     const bool matched = params.reflectedTable == params.reflectedUpdate;
@@ -156,12 +184,30 @@ CrcEngine::~CrcEngine() = default;
 CrcEngine::CrcEngine(CrcEngine&&) noexcept = default;
 CrcEngine& CrcEngine::operator=(CrcEngine&&) noexcept = default;
 
-std::uint32_t CrcEngine::Update(std::uint32_t crc, std::span<const std::uint8_t> data) const {
-    return FromLane(UpdateLane(ToLane(crc & mask_), data.data(), data.size()));
+CrcWord CrcEngine::Update(CrcWord crc, std::span<const std::uint8_t> data) const {
+    if (!wide_.empty())
+        return WideUpdate(crc & mask_, data.data(), data.size());
+    const auto lane = ToLane(static_cast<std::uint32_t>(crc & mask_));
+    return FromLane(UpdateLane(lane, data.data(), data.size()));
 }
 
-std::uint32_t CrcEngine::Finish(std::uint32_t crc) const {
+CrcWord CrcEngine::Finish(CrcWord crc) const {
+    if (params_.reflectOut)
+        crc = ReflectBits(crc & mask_, params_.width);
     return params_.xorOut ? crc ^ *params_.xorOut : crc;
+}
+
+CrcWord CrcEngine::WideUpdate(CrcWord crc, const std::uint8_t* p, std::size_t n) const {
+    const int shift = kMaxCrcWidth - params_.width;
+    if (!normal_) {
+        for (const std::uint8_t* end = p + n; p != end; ++p)
+            crc = wide_[static_cast<std::uint8_t>(crc ^ *p)] ^ (crc >> 8);
+        return crc;
+    }
+    CrcWord lane = crc << shift;
+    for (const std::uint8_t* end = p + n; p != end; ++p)
+        lane = wide_[static_cast<std::uint8_t>(lane >> (kMaxCrcWidth - 8)) ^ *p] ^ (lane << 8);
+    return lane >> shift;
 }
 
 std::uint32_t CrcEngine::ToLane(std::uint32_t crc) const {

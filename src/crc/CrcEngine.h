@@ -1,4 +1,5 @@
-// A reentrant CRC engine over any of the 2 x 8 flag combinations and any polynomial.
+// A reentrant CRC engine of any width from 1 to 128, over all eight
+// combinations of the three bit-order options and any polynomial.
 //
 // The engine owns its tables and constants; building one costs about a
 // microsecond for CrcPath::ByteWise and some microseconds for the faster
@@ -32,9 +33,10 @@ CrcPath FastestCrcPath();
 std::string_view CrcPathName(CrcPath path);
 
 // The polynomial the table is built from: poly cut to the width, reversed if asked.
-std::uint32_t EffectivePoly(const CrcParams& params);
+CrcWord EffectivePoly(const CrcParams& params);
 
-// The lookup table of poly (already effective) in the given bit order.
+// The lookup table of poly (already effective) in the given bit order, for a
+// width of 8 to 32.
 std::array<std::uint32_t, 256> MakeCrcTable(int width, std::uint32_t poly, bool reflected);
 
 struct CrcFoldConstants;
@@ -42,8 +44,8 @@ struct CrcPlaneBasis;
 
 class CrcEngine {
 public:
-    // Uses the fastest path the CPU runs, up to limit, that serves the flags.
-    // Throws std::invalid_argument for a width other than 16 or 32.
+    // Uses the fastest path the CPU runs, up to limit, that serves the flags
+    // and the width. Throws std::invalid_argument for a width outside 1 to 128.
     explicit CrcEngine(const CrcParams& params, CrcPath limit = FastestCrcPath());
     ~CrcEngine();
     CrcEngine(CrcEngine&&) noexcept;
@@ -51,20 +53,22 @@ public:
 
     const CrcParams& Params() const { return params_; }
     CrcPath Path() const { return path_; }
-    // The lookup table of the effective polynomial, built in the table's bit order.
+    // The lookup table of the effective polynomial, built in the table's bit
+    // order; for widths 16 and 32 only (empty otherwise).
     const std::array<std::uint32_t, 256>& Table() const { return table_; }
 
     // The register before any data: init cut to the width.
-    std::uint32_t Start() const { return params_.init & mask_; }
+    CrcWord Start() const { return params_.init & mask_; }
     // The register after data. Splitting data among calls changes nothing.
-    std::uint32_t Update(std::uint32_t crc, std::span<const std::uint8_t> data) const;
-    // The result: crc with the XOR-out applied, if any.
-    std::uint32_t Finish(std::uint32_t crc) const;
-    std::uint32_t Checksum(std::span<const std::uint8_t> data) const {
+    CrcWord Update(CrcWord crc, std::span<const std::uint8_t> data) const;
+    // The result: crc reflected if asked, then with the XOR-out applied, if any.
+    CrcWord Finish(CrcWord crc) const;
+    CrcWord Checksum(std::span<const std::uint8_t> data) const {
         return Finish(Update(Start(), data));
     }
 
 private:
+    CrcWord WideUpdate(CrcWord crc, const std::uint8_t* p, std::size_t n) const;
     std::uint32_t ToLane(std::uint32_t crc) const;
     std::uint32_t FromLane(std::uint32_t lane) const;
     std::uint32_t UpdateLane(std::uint32_t lane, const std::uint8_t* p, std::size_t n) const;
@@ -74,7 +78,7 @@ private:
 
     CrcParams params_;
     CrcPath path_ = CrcPath::ByteWise;
-    std::uint32_t mask_ = 0;
+    CrcWord mask_ = 0;
     bool normal_ = false; // a most-significant-bit-first update
     std::array<std::uint32_t, 256> table_{};
     // The update in lane form (crclanes.h): 16 tables of 256 entries for
@@ -82,4 +86,7 @@ private:
     std::vector<std::uint32_t> lanes_;
     std::unique_ptr<CrcFoldConstants> fold_;
     std::unique_ptr<CrcPlaneBasis> planes_;
+    // Widths other than 16 and 32: one table in the update's lane form, the
+    // register at the top of the word for a most-significant-bit-first update.
+    std::vector<CrcWord> wide_;
 };

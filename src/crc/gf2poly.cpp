@@ -1,7 +1,5 @@
 #include "gf2poly.h"
 
-#include "crc.h"
-
 #include <bit>
 
 namespace gf2 {
@@ -69,11 +67,6 @@ std::uint64_t Lcm(std::uint64_t a, std::uint64_t b) {
         y = r;
     }
     return Mul(a, Div(b, x));
-}
-
-std::uint64_t Reverse64(std::uint64_t a) {
-    const std::uint64_t low = ReverseBits(static_cast<std::uint32_t>(a), 8);
-    return low << 32 | ReverseBits(static_cast<std::uint32_t>(a >> 32), 8);
 }
 
 } // namespace gf2

@@ -28,7 +28,4 @@ std::uint64_t XPowMod(std::uint64_t k, std::uint64_t m);
 // once their common factor is taken out.
 std::uint64_t Lcm(std::uint64_t a, std::uint64_t b);
 
-// The bits of a in reverse order.
-std::uint64_t Reverse64(std::uint64_t a);
-
 } // namespace gf2

@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <cstring>
 #include <random>
+#include <utility>
 
 namespace {
 
@@ -30,6 +31,7 @@ public:
     FileDescriptor& operator=(const FileDescriptor&) = delete;
 
     int Get() const { return fd_; }
+    int Release() { return std::exchange(fd_, -1); }
     // Closes now, so that a failure of the close can be reported.
     int Close() {
         const int result = ::close(fd_);
@@ -53,6 +55,15 @@ EFileError CreateError(const std::string& path, int error) {
     return EFileError("Cannot create file \"" + path + "\". " + std::strerror(error));
 }
 
+EFileError ReadError(const std::string& path, int error) {
+    return EFileError("Cannot read file \"" + path + "\". " + std::strerror(error));
+}
+
+// For a FIFO, a device or a socket, which the system has no error number for.
+EFileError NotRegularError(const std::string& verb, const std::string& path) {
+    return EFileError("Cannot " + verb + " file \"" + path + "\". Not a regular file");
+}
+
 EFileError InOutError(int error) {
     switch (error) {
     case ENOENT:
@@ -72,6 +83,55 @@ ssize_t ReadSome(int fd, char* buffer, std::size_t size) {
     } while (got < 0 && errno == EINTR);
     return got;
 }
+
+// Opens a file for reading without ever waiting. What is not a regular file
+// (a FIFO, a device, a socket) is refused before it is opened, since opening
+// it may block or act on a device, and again after, in case the name changed
+// in between. A folder fails with EISDIR, the rest as open(2) fails. st
+// describes the file opened.
+int OpenRegularFile(const std::string& path, struct stat& st) {
+    if (::stat(path.c_str(), &st) != 0)
+        return -1;
+    if (S_ISDIR(st.st_mode)) {
+        errno = EISDIR;
+        return -1;
+    }
+    if (!S_ISREG(st.st_mode))
+        throw NotRegularError("open", path);
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (fd.Get() >= 0 && (::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode)))
+        throw NotRegularError("open", path);
+    return fd.Release();
+}
+
+// The length a text takes in a memo, where every lone CR and lone LF becomes
+// a CR LF, counted as the text arrives in pieces. The loops vectorize.
+class MemoLength {
+public:
+    void Add(std::string_view piece) {
+        const auto* const p = reinterpret_cast<const unsigned char*>(piece.data());
+        const std::size_t size = piece.size();
+        if (size == 0)
+            return;
+        std::uint64_t breaks = 0;
+        for (std::size_t i = 0; i < size; ++i)
+            breaks += static_cast<std::uint64_t>((p[i] == '\r') + (p[i] == '\n'));
+        std::uint64_t pairs = lastCr_ && p[0] == '\n' ? 1 : 0;
+        for (std::size_t i = 1; i < size; ++i)
+            pairs += static_cast<std::uint64_t>((p[i] == '\n') & (p[i - 1] == '\r'));
+        // Each lone CR or LF grows by one; a CR LF keeps its two.
+        length_ += size + breaks - 2 * pairs;
+        lastCr_ = p[size - 1] == '\r';
+    }
+    // At least; a CR at the end may yet be met by an LF.
+    std::uint64_t Known() const { return length_ - (lastCr_ ? 1 : 0); }
+    // Once the text is whole.
+    std::uint64_t Total() const { return length_; }
+
+private:
+    std::uint64_t length_ = 0;
+    bool lastCr_ = false;
+};
 
 // The hexadecimal lines of the binary import, written as the bytes arrive.
 class HexLineWriter {
@@ -142,6 +202,29 @@ int CreateTemporary(const std::string& folder, std::string& name) {
     return -1;
 }
 
+// A save replaces only a regular file, and only one the user may write, as
+// a plain write would; st then describes the file.
+void CheckReplaceable(const std::string& path, const std::string& target, struct stat& st) {
+    if (S_ISDIR(st.st_mode))
+        throw CreateError(path, EISDIR);
+    if (!S_ISREG(st.st_mode))
+        throw NotRegularError("create", path);
+    const FileDescriptor fd(::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (fd.Get() < 0)
+        throw CreateError(path, errno);
+    if (::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode))
+        throw NotRegularError("create", path);
+}
+
+// The new file takes the permissions of the one it replaces, and its owner
+// and group where the process may give them, or else its group alone.
+bool TakeOwnerAndMode(int fd, const struct stat& st) {
+    for (const uid_t owner : {st.st_uid, static_cast<uid_t>(-1)})
+        if (::fchown(fd, owner, st.st_gid) == 0)
+            break;
+    return ::fchmod(fd, st.st_mode & 07777) == 0;
+}
+
 bool WriteAll(int fd, std::string_view text) {
     while (!text.empty()) {
         const ssize_t written = ::write(fd, text.data(), text.size());
@@ -175,33 +258,36 @@ std::string SaveFileNameFor(std::string_view fileName) {
 }
 
 std::string ReadTextFile(const std::string& path, std::size_t capacity) {
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat st {};
+    FileDescriptor fd(OpenRegularFile(path, st));
     if (fd.Get() < 0)
         throw OpenError(path, errno);
-    struct stat st {};
-    if (::fstat(fd.Get(), &st) == 0 && S_ISDIR(st.st_mode))
-        throw OpenError(path, EISDIR);
     std::string text;
-    // Room for the whole text and the read that finds the end, so that the
-    // text is never copied while it grows.
-    if (S_ISREG(st.st_mode))
-        ReserveLarge(text, std::min(static_cast<std::size_t>(st.st_size), capacity) + kReadChunk);
+    // Room for the whole text and the byte that finds the end, so that the
+    // text is never copied while it grows; a file that grows meanwhile is
+    // read on in whole chunks.
+    const auto size = static_cast<std::size_t>(st.st_size);
+    ReserveLarge(text, std::min(size, capacity) + 1);
+    MemoLength length;
     for (;;) {
         const std::size_t at = text.size();
-        text.resize(at + kReadChunk);
-        const ssize_t got = ReadSome(fd.Get(), text.data() + at, kReadChunk);
+        const std::size_t want = at <= size ? std::min(kReadChunk, size - at + 1) : kReadChunk;
+        text.resize(at + want);
+        const ssize_t got = ReadSome(fd.Get(), text.data() + at, want);
         if (got < 0)
-            throw OpenError(path, errno);
-        text.resize(at + static_cast<std::size_t>(got));
-        if (got == 0)
-            return text;
+            throw ReadError(path, errno);
         // The text ends before the first 00; nothing after it is read.
-        if (const void* nul = std::memchr(text.data() + at, 0, static_cast<std::size_t>(got))) {
-            text.resize(static_cast<std::size_t>(static_cast<const char*>(nul) - text.data()));
-            return text;
-        }
-        if (text.size() > capacity)
+        const void* nul = std::memchr(text.data() + at, 0, static_cast<std::size_t>(got));
+        const std::size_t kept =
+            nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - (text.data() + at))
+                : static_cast<std::size_t>(got);
+        text.resize(at + kept);
+        length.Add(std::string_view(text).substr(at));
+        const bool whole = got == 0 || nul;
+        if ((whole ? length.Total() : length.Known()) > capacity)
             throw ECapacityError();
+        if (whole)
+            return text;
     }
 }
 
@@ -210,29 +296,27 @@ std::uint64_t HexLinesSize(std::uint64_t size) {
 }
 
 std::string ReadBinaryFileAsHexLines(const std::string& path, std::size_t capacity) {
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat st {};
+    FileDescriptor fd(OpenRegularFile(path, st));
     if (fd.Get() < 0)
         throw InOutError(errno);
-    struct stat st {};
-    if (::fstat(fd.Get(), &st) == 0 && S_ISDIR(st.st_mode))
-        throw InOutError(EISDIR);
+    // Refused before anything is read, whatever size the file has.
+    const std::uint64_t size = HexLinesSize(static_cast<std::uint64_t>(st.st_size));
+    if (size > capacity)
+        throw ECapacityError();
     std::string text;
-    if (S_ISREG(st.st_mode)) {
-        // Refused before anything is read, whatever size the file has.
-        const std::uint64_t size = HexLinesSize(static_cast<std::uint64_t>(st.st_size));
-        if (size > capacity)
-            throw ECapacityError();
-        ReserveLarge(text, static_cast<std::size_t>(size));
-    }
+    ReserveLarge(text, static_cast<std::size_t>(size));
     HexLineWriter writer(text);
     std::array<unsigned char, 64 * 1024> buffer;
     std::uint64_t total = 0;
     for (;;) {
         const ssize_t got =
             ReadSome(fd.Get(), reinterpret_cast<char*>(buffer.data()), buffer.size());
-        if (got <= 0)
+        if (got < 0)
+            throw ReadError(path, errno);
+        if (got == 0)
             break;
-        // A file that grows, or is no regular file, is held to the capacity too.
+        // A file that grows is held to the capacity too.
         total += static_cast<std::uint64_t>(got);
         if (HexLinesSize(total) > capacity)
             throw ECapacityError();
@@ -240,6 +324,18 @@ std::string ReadBinaryFileAsHexLines(const std::string& path, std::size_t capaci
     }
     writer.Finish();
     return text;
+}
+
+std::string ReadDataFile(const std::string& path, DataFileKind kind, std::size_t capacity) {
+    switch (kind) {
+    case DataFileKind::Text:
+        return ReadTextFile(path, capacity);
+    case DataFileKind::Binary:
+        return ReadBinaryFileAsHexLines(path, capacity);
+    case DataFileKind::Other:
+        break;
+    }
+    return {};
 }
 
 bool IsExistingFile(const std::string& path) {
@@ -251,14 +347,14 @@ void SaveTextFile(const std::string& path, std::string_view text) {
     const std::string target = FinalTarget(path);
     struct stat st {};
     const bool replacing = ::stat(target.c_str(), &st) == 0;
-    if (replacing && S_ISDIR(st.st_mode))
-        throw CreateError(path, EISDIR);
+    if (replacing)
+        CheckReplaceable(path, target, st);
 
     std::string temporary;
     FileDescriptor fd(CreateTemporary(FolderOf(target), temporary));
     if (fd.Get() < 0)
         throw CreateError(path, errno);
-    const bool written = (!replacing || ::fchmod(fd.Get(), st.st_mode & 07777) == 0) &&
+    const bool written = (!replacing || TakeOwnerAndMode(fd.Get(), st)) &&
                          WriteAll(fd.Get(), text) && ::fsync(fd.Get()) == 0 && fd.Close() == 0 &&
                          ::rename(temporary.c_str(), target.c_str()) == 0;
     if (!written) {

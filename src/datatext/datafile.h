@@ -18,22 +18,32 @@ DataFileKind DataFileKindOf(std::string_view fileName);
 // The name a save goes to: ".txt" is appended unless the name ends in it.
 std::string SaveFileNameFor(std::string_view fileName);
 
+// Both readers refuse a name that is not a regular file (a FIFO, a device, a
+// socket) without opening it, so that they never wait, and report a read
+// error with the file's name and the system's error text.
+//
 // The text of a text file: its bytes before the first 00 byte. The file is
-// read up to that byte only, and never beyond capacity bytes of text.
+// read up to that byte only, and no further than the memo text it makes
+// (each lone CR and lone LF a CR LF) fits capacity bytes.
 std::string ReadTextFile(const std::string& path, std::size_t capacity);
 
 // The length of the binary import's text for a file of size bytes.
 std::uint64_t HexLinesSize(std::uint64_t size);
 
 // A binary file as the import shows it: lines of sixteen "XX " pairs and a
-// last line of the remaining 0 to 15, every line ended by CR LF. A read error
-// ends the text like the end of the file. The file is opened for reading only.
+// last line of the remaining 0 to 15, every line ended by CR LF. The file is
+// opened for reading only.
 std::string ReadBinaryFileAsHexLines(const std::string& path, std::size_t capacity);
+
+// The import's text of a file of kind Text or Binary, made whole before the
+// memo takes it, so that a failure leaves the memo as it was.
+std::string ReadDataFile(const std::string& path, DataFileKind kind, std::size_t capacity);
 
 // True for an existing file (through symbolic links), false for a folder.
 bool IsExistingFile(const std::string& path);
 
 // Replaces or creates the file with text, atomically: the text goes to a new
 // file beside it, which then takes its place. A symbolic link is followed and
-// kept; a replaced file keeps its permissions.
+// kept. Only a regular file the user may write is replaced, and it keeps its
+// permissions, and its owner and group where the process may set them.
 void SaveTextFile(const std::string& path, std::string_view text);

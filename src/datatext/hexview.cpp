@@ -19,7 +19,7 @@ std::string_view TrimBlanks(std::string_view text) {
 }
 
 // Appends bytes to a text as the memo will hold it once written, so that the
-// recorded offsets of full stops stay true after the memo has normalised the
+// recorded offsets of stand-ins stay true after the memo has normalised the
 // line breaks. The common case is inlined and writes through a pointer: it
 // runs once per byte of data.
 class MemoTextBuilder {
@@ -54,11 +54,20 @@ private:
         end_ = result_.text.data() + size;
     }
 
+    // A CR counts as a lone one until an LF follows it.
     [[gnu::noinline]] void AppendSpecial(unsigned char byte) {
+        std::vector<std::size_t>& standIns = result_.standIns;
         if (byte == 0) {
-            result_.nullOffsets.push_back(Size());
+            standIns.push_back(Size());
             *out_++ = '.';
-        } else if (byte == '\r' || !afterCr_) {
+        } else if (byte == '\r') {
+            standIns.push_back(Size());
+            *out_++ = '\r';
+            *out_++ = '\n';
+        } else if (afterCr_) {
+            standIns.pop_back();
+        } else {
+            standIns.push_back(Size() + 1);
             *out_++ = '\r';
             *out_++ = '\n';
         }
@@ -71,11 +80,30 @@ private:
     bool afterCr_ = false; // a following LF belongs to the CR LF already written
 };
 
+bool IsCrLfAt(std::string_view text, std::size_t i) {
+    return i + 1 < text.size() && text[i] == '\r' && text[i + 1] == '\n';
+}
+
+// The CR LFs that stand-ins make one byte each.
+std::size_t SingleByteLineBreaks(std::string_view text, std::span<const std::size_t> standIns) {
+    std::size_t count = 0;
+    std::size_t last = text.size(); // the CR of the last one counted
+    for (const std::size_t offset : standIns) {
+        const std::size_t cr = offset > 0 && IsCrLfAt(text, offset - 1) ? offset - 1 : offset;
+        if (cr != last && IsCrLfAt(text, cr)) {
+            ++count;
+            last = cr;
+        }
+    }
+    return count;
+}
+
 } // namespace
 
-std::string TextToHexView(std::string_view text, std::span<const std::size_t> nullOffsets,
+std::string TextToHexView(std::string_view text, std::span<const std::size_t> standIns,
                           std::size_t capacity) {
-    const std::size_t n = text.size();
+    const std::size_t size = text.size();
+    const std::size_t n = size - SingleByteLineBreaks(text, standIns);
     if (n == 0)
         return {};
     if (n > capacity / 3 + 1 || 3 * n - 1 > capacity)
@@ -84,16 +112,32 @@ std::string TextToHexView(std::string_view text, std::span<const std::size_t> nu
     ReserveLarge(hex, 3 * n - 1);
     hex.resize(3 * n - 1, ' ');
     char* out = hex.data();
-    auto next = nullOffsets.begin();
-    for (std::size_t i = 0; i < n; ++i, out += 3) {
-        auto byte = static_cast<unsigned char>(text[i]);
-        while (next != nullOffsets.end() && *next < i)
-            ++next;
-        if (next != nullOffsets.end() && *next == i && byte == '.')
-            byte = 0;
+    std::size_t i = 0; // the next byte of text
+    const auto pair = [&out](unsigned char byte) {
         out[0] = kUpperHexDigits[byte >> 4];
         out[1] = kUpperHexDigits[byte & 0xF];
+        out += 3;
+    };
+    // The bytes up to each stand-in go in one tight loop.
+    for (const std::size_t offset : standIns) {
+        if (offset >= size)
+            break;
+        const bool lf = offset > 0 && IsCrLfAt(text, offset - 1);
+        const std::size_t at = lf ? offset - 1 : offset;
+        if (at < i)
+            continue; // the LF of a CR LF whose CR stood in
+        for (; i < at; ++i)
+            pair(static_cast<unsigned char>(text[i]));
+        if (IsCrLfAt(text, at)) {
+            pair(lf ? '\n' : '\r');
+            i = at + 2;
+        } else if (text[at] == '.') {
+            pair(0);
+            i = at + 1;
+        }
     }
+    for (; i < size; ++i)
+        pair(static_cast<unsigned char>(text[i]));
     return hex;
 }
 

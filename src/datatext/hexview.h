@@ -1,8 +1,11 @@
 // Conversion of the memo's data between the hexadecimal view (byte pairs
 // separated by blanks) and the text view (one character per byte).
 //
-// Both work on memo texts in bytes. A 00 byte cannot stand in a memo text, so
-// the text view shows it as a full stop whose byte offset the caller keeps.
+// Both work on memo texts in bytes. A 00 byte cannot stand in a memo text, and
+// a memo's every line break is a CR LF, so the text view shows a 00 byte as a
+// full stop and a lone 0D or 0A as a CR LF. The caller keeps these stand-ins
+// as byte offsets into the text: of the full stop, or of the half of the CR LF
+// that stands for the byte (its CR for 0D, its LF for 0A).
 #pragma once
 
 #include <cstddef>
@@ -12,11 +15,12 @@
 #include <string_view>
 #include <vector>
 
-// Every byte of text as two upper-case digits, joined by single spaces. The
-// full stops at nullOffsets (ascending byte offsets into text) give 00; an
-// offset that is not a full stop is ignored. Throws ECapacityError when the
-// result would be longer than capacity.
-std::string TextToHexView(std::string_view text, std::span<const std::size_t> nullOffsets,
+// Every byte of text as two upper-case digits, joined by single spaces. Of the
+// stand-ins (ascending offsets), a full stop gives 00, and a CR LF the one
+// byte of its half that is a stand-in; where both halves are, the CR. An
+// offset at any other byte is ignored. Throws ECapacityError when the result
+// would be longer than capacity.
+std::string TextToHexView(std::string_view text, std::span<const std::size_t> standIns,
                           std::size_t capacity);
 
 // A token the hexadecimal view cannot convert.
@@ -30,8 +34,8 @@ struct TextViewResult {
     // The memo text as the memo holds it once written: every lone CR, lone LF
     // and CR LF is a CR LF. On failure, what was made before the bad token.
     std::string text;
-    // Ascending byte offsets into text of the full stops that stand for 00.
-    std::vector<std::size_t> nullOffsets;
+    // Ascending byte offsets into text of the stand-ins, as TextToHexView takes them.
+    std::vector<std::size_t> standIns;
     std::optional<BadHexToken> failure;
 };
 

@@ -21,6 +21,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QPalette>
+#include <QSignalBlocker>
 
 #include <algorithm>
 
@@ -94,8 +95,7 @@ void TForm1::ConnectHandlers() {
     connect(ui->CheckBoxHex, &QCheckBox::toggled, this, Guarded(this, &TForm1::CheckBoxHexClick));
     connect(ui->EditEnpoly, &TcxMaskEdit::OnFocusChanged, this,
             Guarded(this, &TForm1::EditEnpolyFocusChanged));
-    connect(ui->Memo1, &MemoEdit::contentsChange, this,
-            Guarded(this, &TForm1::Memo1ContentsChange));
+    connect(ui->Memo1, &MemoEdit::bytesChanged, this, Guarded(this, &TForm1::Memo1BytesChanged));
 }
 
 void TForm1::resizeEvent(QResizeEvent* event) {
@@ -222,11 +222,8 @@ void TForm1::BtnImportClick() {
     const DataFileKind kind = DataFileKindOf(path);
     if (kind == DataFileKind::Other)
         return;
-    // Emptied before the file is read, so that a failed import leaves it empty.
-    ui->Memo1->clear();
-    SetMemoText(*ui->Memo1, kind == DataFileKind::Text
-                                ? ReadTextFile(path, kMemoCapacity)
-                                : ReadBinaryFileAsHexLines(path, kMemoCapacity));
+    // Replaced only once the file has been read whole: a failed import leaves it as it was.
+    SetMemoText(*ui->Memo1, ReadDataFile(path, kind, kMemoCapacity));
 }
 
 void TForm1::BtnSaveClick() {
@@ -259,22 +256,24 @@ void TForm1::ConvertToHexView() {
     const std::string text = MemoText(*ui->Memo1);
     if (text.empty())
         return;
-    const std::vector<std::size_t> nullOffsets =
-        MemoOffsetsOfPositions(*ui->Memo1, NullPositions.Positions());
-    SetMemoText(*ui->Memo1, TextToHexView(text, nullOffsets, kMemoCapacity));
+    SetMemoText(*ui->Memo1, TextToHexView(text, NullPositions.Offsets(), kMemoCapacity));
 }
 
-// The memo is written only when every token converts. The positions count the
-// characters of the text as the memo holds it, line breaks normalised; after a
-// failure they are those found before the bad token.
+// The memo is written only when every token converts; otherwise it keeps the
+// hexadecimal view and so does the box.
 void TForm1::ConvertToTextView() {
     NullPositions.Clear();
-    const TextViewResult view = HexViewToText(MemoText(*ui->Memo1));
-    if (!view.failure)
-        SetMemoText(*ui->Memo1, view.text);
-    NullPositions.Assign(MemoPositionsOfOffsets(view.text, view.nullOffsets));
-    if (view.failure)
+    TextViewResult view = HexViewToText(MemoText(*ui->Memo1));
+    if (view.failure) {
+        {
+            const QSignalBlocker unchanged(ui->CheckBoxHex);
+            ui->CheckBoxHex->setChecked(true);
+        }
         ReportBadHexViewToken(*view.failure);
+        return;
+    }
+    SetMemoText(*ui->Memo1, view.text);
+    NullPositions.Assign(std::move(view.standIns));
 }
 
 void TForm1::ReportBadHexViewToken(const BadHexToken& token) {
@@ -290,8 +289,8 @@ void TForm1::ReportBadHexViewToken(const BadHexToken& token) {
                    static_cast<qsizetype>(token.length));
 }
 
-void TForm1::Memo1ContentsChange(int at, int removed, int added) {
-    NullPositions.TextChanged(at, removed, added);
+void TForm1::Memo1BytesChanged(quint64 offset, quint64 removed, quint64 added) {
+    NullPositions.TextChanged(offset, removed, added);
 }
 
 // Shows the bit-reversed polynomial; the reflection options play no part.

@@ -1,7 +1,7 @@
 // The main window: parameters, options, commands and the data memo.
 #pragma once
 
-#include "nullpositions.h"
+#include "standins.h"
 
 #include <QString>
 #include <QWidget>
@@ -48,15 +48,16 @@ private:
     void ConvertToHexView();
     void ConvertToTextView();
     void ReportBadHexViewToken(const BadHexToken& token);
-    void Memo1ContentsChange(int at, int removed, int added);
+    void Memo1BytesChanged(quint64 offset, quint64 removed, quint64 added);
     void ApplyAppearance();
     void ConnectHandlers();
     void LayoutClientArea();
 
     std::unique_ptr<Ui::TForm1> ui;
     Dialogs& dialogs;
-    // Full stops of the text view that stand for 00 bytes; follows the memo's edits.
-    NullPositionList NullPositions;
+    // Characters of the text view that stand for other bytes: full stops for 00
+    // and line breaks for a lone 0D or 0A. Follows the memo's edits.
+    StandInList NullPositions;
     // SaveDialog1's file name, offered again by the next save.
     QString saveFileName;
 };

@@ -87,6 +87,7 @@ void MemoEdit::SetText(std::string_view memoText) {
 
 void MemoEdit::SetText(TextBuffer::Builder&& memoText) {
     const std::uint64_t unitsBefore = Text().Units();
+    const std::uint64_t bytesBefore = Text().Size();
     // Only a screen reader is told what went; only then is it kept.
     const std::string old = QAccessible::isActive() ? Text().Text() : std::string();
     document_.Reset(std::move(memoText));
@@ -95,6 +96,7 @@ void MemoEdit::SetText(TextBuffer::Builder&& memoText) {
     preferredX_.reset();
     wrap_->Reset();
     emit contentsChange(0, static_cast<int>(unitsBefore), static_cast<int>(Text().Units()));
+    emit bytesChanged(0, bytesBefore, Text().Size());
     NotifyAccessibleChanged(*this, 0, old, Text().Units());
     emit textChanged();
     SelectionMaybeChanged(anchor_ + 1, cursor_ + 1);
@@ -180,6 +182,7 @@ void MemoEdit::Changed(const TextChange& change, std::string_view removedBytes,
                          : change.offset;
     emit contentsChange(static_cast<int>(position), static_cast<int>(removed),
                         static_cast<int>(added));
+    emit bytesChanged(change.offset, change.removed, change.added);
     NotifyAccessibleChanged(*this, text.UnitsBefore(change.offset), removedBytes,
                             text.UnitsBefore(change.offset + change.added) -
                                 text.UnitsBefore(change.offset));

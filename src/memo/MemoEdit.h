@@ -27,10 +27,8 @@
 #include <functional>
 #include <memory>
 #include <optional>
-#include <span>
 #include <string>
 #include <string_view>
-#include <vector>
 
 class QMenu;
 class QMimeData;
@@ -101,6 +99,8 @@ signals:
     void textChanged();
     // As QTextDocument's: characters removed and added at a position.
     void contentsChange(int position, int charsRemoved, int charsAdded);
+    // The same change in bytes of the memo text.
+    void bytesChanged(quint64 offset, quint64 removed, quint64 added);
     void cursorPositionChanged();
     void selectionChanged();
     void undoAvailable(bool available);
@@ -229,9 +229,7 @@ private:
 
 // The memo layer for a MemoEdit, with the meaning it has for a QPlainTextEdit
 // (memotext.h): the memo text in bytes, replacing it, selecting by memo-text
-// positions (a line break counting two) and the byte offsets of positions.
+// positions (a line break counting two).
 std::string MemoText(const MemoEdit& memo);
 void SetMemoText(MemoEdit& memo, std::string_view text);
 void SelectMemoText(MemoEdit& memo, qsizetype start, qsizetype length);
-std::vector<std::size_t> MemoOffsetsOfPositions(const MemoEdit& memo,
-                                                std::span<const std::int32_t> positions);

@@ -28,15 +28,3 @@ void SelectMemoText(MemoEdit& memo, qsizetype start, qsizetype length) {
     memo.SelectBytes(offset(start), offset(end));
     memo.EnsureVisible(memo.CursorOffset());
 }
-
-std::vector<std::size_t> MemoOffsetsOfPositions(const MemoEdit& memo,
-                                                std::span<const std::int32_t> positions) {
-    std::vector<std::uint64_t> units;
-    units.reserve(positions.size());
-    for (const std::int32_t position : positions) {
-        if (position >= 1)
-            units.push_back(static_cast<std::uint64_t>(position) - 1);
-    }
-    const std::vector<std::uint64_t> offsets = memo.Text().OffsetsOfUnits(units);
-    return {offsets.begin(), offsets.end()};
-}

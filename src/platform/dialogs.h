@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <optional>
+#include <stdexcept>
 
 class QUrl;
 class QWidget;
@@ -34,6 +35,15 @@ public:
                               ShowCommand show) = 0;
 };
 
+// No program of the desktop took a shell target.
+class EShellError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Qt's own file dialogs, which name icons and types by file names alone, and
+// start in the folder of the file chosen last in the run. A missing file is
+// for the caller to report, and overwriting one for the caller to ask about.
 class QtDialogs final : public Dialogs {
 public:
     MsgResult MessageBox(QWidget* owner, const QString& text, const QString& caption,
@@ -41,8 +51,15 @@ public:
     std::optional<QString> OpenFile(QWidget* owner, const QString& filter) override;
     std::optional<QString> SaveFile(QWidget* owner, const QString& filter,
                                     const QString& initialName) override;
+    // Throws EShellError when the desktop opens nothing.
     void ShellExecute(QWidget* owner, const QString& verb, const QString& target,
                       ShowCommand show) override;
+
+private:
+    std::optional<QString> ChooseFile(QWidget* owner, const QString& filter, bool save,
+                                      const QString& initialName);
+
+    QString folder_; // of the last file chosen
 };
 
 // What the desktop is asked to open for a shell target: a bare host name is a

@@ -9,10 +9,8 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <span>
 #include <string>
 #include <string_view>
-#include <vector>
 
 class QPlainTextEdit;
 class QTextDocument;
@@ -47,20 +45,6 @@ std::string MemoText(const QPlainTextEdit& memo);
 // escapes, so that MemoText gives them back unchanged. A text longer than
 // kMemoCapacity throws ECapacityError ("Text exceeds memo capacity").
 void SetMemoText(QPlainTextEdit& memo, std::string_view text);
-
-// Character positions in a memo and byte offsets in its memo text. A position
-// is the 1-based number of a character as the memo counts them: a line break
-// is one character, and so is every byte SetMemoText escapes, while a
-// character beyond U+FFFF counts two.
-//
-// The positions, in a memo that SetMemoText has given text, of the characters
-// that start at the ascending byte offsets into text.
-std::vector<std::int32_t> MemoPositionsOfOffsets(std::string_view text,
-                                                 std::span<const std::size_t> offsets);
-// The byte offsets in MemoText(memo) of the characters at the ascending
-// positions; a position beyond the text, or inside a character, gives none.
-std::vector<std::size_t> MemoOffsetsOfPositions(const QPlainTextEdit& memo,
-                                                std::span<const std::int32_t> positions);
 
 // Selects length characters from start, both counted in the memo text's
 // characters, where a line break counts 2. A position on the LF of a line break

@@ -7,6 +7,7 @@
 #include <sstream>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -57,7 +58,9 @@ TEST(QuenfoldCrcExecutable, ExitStatusAndMessages) {
     } cases[] = {
         {"$Q --modbus /no/such.bin", 2, "",
          "quenfold-crc: /no/such.bin: No such file or directory\n"},
-        {"$Q --find 1 --text 1", 1, "", ""},
+        {"$Q --find 1234 --text 1", 1, "",
+         "quenfold-crc: --find: no catalogue algorithm of 13 to 16 bits gives 1234 (36 tried)\n"
+         "quenfold-crc: --find: nor does any give its bytes swapped, 3412\n"},
         {"$Q --version", 0, "quenfold-crc " QUENFOLD_VERSION "\n", ""},
         // A result that cannot be written is a failure.
         {"$Q --list-presets >/dev/full", 2, "", "quenfold-crc: write error\n"},
@@ -72,6 +75,45 @@ TEST(QuenfoldCrcExecutable, ExitStatusAndMessages) {
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("--update-msb-first"), std::string::npos);
     EXPECT_EQ(Shell("$Q --hex").status, 2);
+}
+
+// The README's console examples, run as shown: a "$ " line is a command (a
+// trailing backslash continues it), the lines up to the next its output,
+// standard error included.
+TEST(QuenfoldCrcExecutable, RunsTheReadmesExamplesAsShown) {
+    struct Example {
+        std::string command, out;
+    };
+    std::vector<Example> examples;
+    std::ifstream readme(QUENFOLD_README);
+    bool console = false, continued = false;
+    for (std::string line; std::getline(readme, line);) {
+        if (line.starts_with("```"))
+            console = line == "```console";
+        else if (console && continued)
+            examples.back().command += "\n" + line;
+        else if (console && line.starts_with("$ "))
+            examples.push_back({line.substr(2), ""});
+        else if (console && !examples.empty())
+            examples.back().out += line + "\n";
+        continued = line.ends_with('\\');
+    }
+    ASSERT_GE(examples.size(), 10u);
+    // The examples call the program by name: a wrapper on the PATH runs it,
+    // through its emulator where there is one.
+    const auto dir =
+        std::filesystem::temp_directory_path() / ("qreadme-" + std::to_string(::getpid()));
+    const auto wrapper = dir / "bin" / "quenfold-crc";
+    std::filesystem::create_directories(wrapper.parent_path());
+    std::ofstream(wrapper) << "#!/bin/sh\nexec " QUENFOLD_CRC " \"$@\"\n";
+    std::filesystem::permissions(wrapper, std::filesystem::perms::owner_all);
+    for (const Example& e : examples)
+        EXPECT_EQ(Shell("cd '" + dir.string() + "' && PATH=\"$PWD/bin:$PATH\" && { " + e.command +
+                        "; } 2>&1")
+                      .out,
+                  e.out)
+            << e.command;
+    std::filesystem::remove_all(dir);
 }
 
 } // namespace

@@ -26,7 +26,8 @@ CrcParams Params(int width, int flags, std::uint32_t poly, std::uint32_t init) {
 }
 
 ReferenceCrc ReferenceOf(const CrcParams& p) {
-    return {p.width, p.poly, p.reflectedTable, p.reflectedUpdate, p.reversePoly};
+    return {p.width, static_cast<std::uint32_t>(p.poly), p.reflectedTable, p.reflectedUpdate,
+            p.reversePoly};
 }
 
 // What a forced path must run: itself, except Pclmul, which folds only matched flags.
@@ -77,7 +78,8 @@ TEST_P(EveryPath, MatchesTheReference) {
                                                              lengths[j]);
                     ASSERT_EQ(engine.Update(params.init, data), reference.Run(params.init, data))
                         << "width " << width << " flags " << flags << " poly " << std::hex
-                        << params.poly << " init " << params.init << std::dec << " length "
+                        << static_cast<std::uint32_t>(params.poly) << " init "
+                        << static_cast<std::uint32_t>(params.init) << std::dec << " length "
                         << lengths[j] << " offset " << j % kAlignments;
                 }
             }
@@ -92,12 +94,12 @@ TEST_P(EveryPath, SplittingTheDataChangesNothing) {
     for (int width : {16, 32})
         for (int flags = 0; flags < 8; ++flags) {
             const CrcEngine engine(Params(width, flags, rng(), rng()), limit);
-            const std::uint32_t whole = engine.Update(engine.Start(), data);
+            const CrcWord whole = engine.Update(engine.Start(), data);
             for (int round = 0; round < 8; ++round) {
                 std::size_t cuts[2] = {cut(rng), cut(rng)};
                 std::sort(std::begin(cuts), std::end(cuts));
                 const std::span<const std::uint8_t> all(data);
-                std::uint32_t crc = engine.Update(engine.Start(), all.first(cuts[0]));
+                CrcWord crc = engine.Update(engine.Start(), all.first(cuts[0]));
                 crc = engine.Update(crc, all.subspan(cuts[0], cuts[1] - cuts[0]));
                 crc = engine.Update(crc, all.subspan(cuts[1]));
                 ASSERT_EQ(crc, whole)
@@ -138,7 +140,7 @@ TEST(CrcEngine, TableIsTheLiteralBuild) {
 }
 
 TEST(CrcEngine, RefusesOtherWidths) {
-    for (int width : {0, 8, 24, 64})
+    for (int width : {-1, 0, 129})
         EXPECT_THROW(CrcEngine({width, 0x1021, 0, false, false, false, {}}), std::invalid_argument);
 }
 

@@ -1,3 +1,4 @@
+#include "DataTextModel.h"
 #include "Unprivileged.h"
 #include "datafile.h"
 #include "datatexterrors.h"
@@ -9,7 +10,6 @@
 #include <unistd.h>
 
 #include <csignal>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -73,19 +73,6 @@ TEST(SaveFileName, AppendsTxtUnlessTheNameEndsInIt) {
     EXPECT_EQ(SaveFileNameFor("/d/a.bin"), "/d/a.bin.txt");
 }
 
-// The import's lines by their definition, one byte at a time.
-std::string HexLinesModel(const std::string& bytes) {
-    std::string text;
-    char pair[4];
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        std::snprintf(pair, sizeof pair, "%02X ", static_cast<unsigned char>(bytes[i]));
-        text += pair;
-        if (i % 16 == 15)
-            text += "\r\n";
-    }
-    return text + "\r\n";
-}
-
 TEST_F(DataFileTest, BinaryImportWritesLinesOfSixteenPairs) {
     std::string twenty;
     for (int b = 0; b < 20; ++b)
@@ -100,7 +87,7 @@ TEST_F(DataFileTest, BinaryImportWritesLinesOfSixteenPairs) {
         for (char& c : bytes)
             c = static_cast<char>(rng());
         const std::string text = ReadBinaryFileAsHexLines(Write("r.bin", bytes), kUnlimited);
-        EXPECT_EQ(text, HexLinesModel(bytes)) << size;
+        EXPECT_EQ(text, HexLines(bytes)) << size;
         EXPECT_EQ(text.size(), HexLinesSize(size)) << size;
     }
 }
@@ -160,6 +147,14 @@ TEST_F(DataFileTest, CapacityIsCheckedBeforeTheFileIsRead) {
     EXPECT_THROW(ReadTextFile(ten, 9), ECapacityError);
     EXPECT_EQ(ReadTextFile(Write("cut.txt", "0123\0"s + std::string(100, 'x')), 9), "0123");
 
+    // The text is measured as the memo will hold it, each lone CR or LF a CR
+    // LF, across reads too.
+    const std::string breaks = Write("breaks.txt", "\n\r\r\n");
+    EXPECT_EQ(ReadTextFile(breaks, 6), "\n\r\r\n");
+    EXPECT_THROW(ReadTextFile(breaks, 5), ECapacityError);
+    const std::string split = std::string((1 << 20) - 1, 'x') + "\r\n";
+    EXPECT_EQ(ReadTextFile(Write("split.txt", split), split.size()).size(), split.size());
+
     const std::string bin = Write("16.bin", std::string(16, 'x'));
     EXPECT_EQ(ReadBinaryFileAsHexLines(bin, HexLinesSize(16)).size(), HexLinesSize(16));
     EXPECT_THROW(ReadBinaryFileAsHexLines(bin, HexLinesSize(16) - 1), ECapacityError);
@@ -201,6 +196,38 @@ TEST_F(DataFileTest, SaveWritesThroughSymbolicLinks) {
     EXPECT_TRUE(fs::is_symlink(Path("dangling.txt")));
     EXPECT_EQ(Read(Path("sub/absent.txt")), "made");
     EXPECT_TRUE(IsExistingFile(Path("dangling.txt")));
+}
+
+// Only a regular file the user may write is replaced; it keeps its owner.
+TEST_F(DataFileTest, SaveReplacesOnlyWhatAPlainWriteWould) {
+    const std::string fifo = Path("fifo.txt");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0666), 0);
+    fs::create_symlink("fifo.txt", Path("link.txt"));
+    for (const std::string name : {"fifo.txt", "link.txt"}) {
+        EXPECT_EQ(Message([&] { SaveTextFile(Path(name), "x"); }),
+                  "Cannot create file \"" + Path(name) + "\". Not a regular file");
+        EXPECT_TRUE(fs::is_fifo(fifo));
+    }
+
+    const std::string locked = Write("locked.txt", "old");
+    fs::permissions(locked, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    fs::permissions(dir, fs::perms::all);
+    {
+        Unprivileged user;
+        EXPECT_EQ(Message([&] { SaveTextFile(locked, "new"); }),
+                  "Cannot create file \"" + locked + "\". Permission denied");
+    }
+    EXPECT_EQ(Read(locked), "old");
+
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown(locked.c_str(), 65534, 65534), 0);
+        SaveTextFile(locked, "root may");
+        struct stat st {};
+        ASSERT_EQ(::stat(locked.c_str(), &st), 0);
+        EXPECT_EQ(st.st_uid, 65534u);
+        EXPECT_EQ(st.st_gid, 65534u);
+        EXPECT_EQ(Read(locked), "root may");
+    }
 }
 
 TEST_F(DataFileTest, SaveErrorsLeaveEverythingAsItWas) {

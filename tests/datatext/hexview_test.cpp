@@ -2,7 +2,7 @@
 #include "datatexterrors.h"
 #include "hextokens.h"
 #include "hexview.h"
-#include "nullpositions.h"
+#include "standins.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -21,27 +21,6 @@ namespace {
 
 constexpr std::size_t kUnlimited = std::size_t{1} << 40;
 
-// The text view by its definition: the memo makes every lone CR, lone LF and
-// CR LF a CR LF, and shows 00 as a full stop.
-struct Model {
-    std::string text;
-    std::vector<std::size_t> nullOffsets;
-    std::string bytes; // what the text view stands for
-};
-
-Model TextViewModel(std::string_view bytes) {
-    Model m;
-    m.bytes = WithMemoLineBreaks(bytes);
-    m.text = m.bytes;
-    for (std::size_t i = 0; i < m.text.size(); ++i) {
-        if (m.text[i] == '\0') {
-            m.text[i] = '.';
-            m.nullOffsets.push_back(i);
-        }
-    }
-    return m;
-}
-
 std::string RandomBytes(std::mt19937& rng, std::size_t maxLength) {
     static const std::string kSpecial = "\0\r\n.\xC2\xA0\xE2\x80\xA8\xFF\x80\xE4\xB8\xAD"s;
     std::string bytes(rng() % (maxLength + 1), '\0');
@@ -54,20 +33,20 @@ TEST(HexView, RandomBytesSurviveBothDirections) {
     std::mt19937 rng(17);
     for (int round = 0; round < 3000; ++round) {
         const std::string bytes = RandomBytes(rng, 48);
-        const Model expected = TextViewModel(bytes);
+        const TextView expected = TextViewOf(TextViewCells(bytes));
 
         const TextViewResult view = HexViewToText(HexPairs(bytes));
         ASSERT_FALSE(view.failure);
         ASSERT_EQ(view.text, expected.text) << HexPairs(bytes);
-        ASSERT_EQ(view.nullOffsets, expected.nullOffsets) << HexPairs(bytes);
+        ASSERT_EQ(view.standIns, expected.standIns) << HexPairs(bytes);
 
-        ASSERT_EQ(TextToHexView(view.text, view.nullOffsets, kUnlimited), HexPairs(expected.bytes));
+        ASSERT_EQ(TextToHexView(view.text, view.standIns, kUnlimited), HexPairs(bytes));
     }
 }
 
 // The hexadecimal view by its definition: trim, split, then every token must
 // be two digits; the bytes before a bad token are converted.
-Model HexViewModel(std::string_view hex, std::optional<BadHexToken>& failure) {
+TextView HexViewModel(std::string_view hex, std::optional<BadHexToken>& failure) {
     const auto blank = [](char c) { return static_cast<unsigned char>(c) <= 32; };
     while (!hex.empty() && blank(hex.front()))
         hex.remove_prefix(1);
@@ -87,7 +66,7 @@ Model HexViewModel(std::string_view hex, std::optional<BadHexToken>& failure) {
             failure = BadHexToken{i, 2, true};
         }
     }
-    return TextViewModel(bytes);
+    return TextViewOf(TextViewCells(bytes));
 }
 
 TEST(HexView, AgreesWithTheDefinitionOnRandomHexTexts) {
@@ -100,7 +79,7 @@ TEST(HexView, AgreesWithTheDefinitionOnRandomHexTexts) {
         for (char& c : hex)
             c = rng() % 3 ? "0123456789ABCDEF"[rng() % 16] : alphabet[rng() % alphabet.size()];
         std::optional<BadHexToken> failure;
-        const Model expected = HexViewModel(hex, failure);
+        const TextView expected = HexViewModel(hex, failure);
         const TextViewResult view = HexViewToText(hex);
         ASSERT_EQ(view.failure.has_value(), failure.has_value()) << hex;
         if (failure) {
@@ -109,7 +88,7 @@ TEST(HexView, AgreesWithTheDefinitionOnRandomHexTexts) {
             ASSERT_EQ(view.failure->twoCharacters, failure->twoCharacters) << hex;
         }
         ASSERT_EQ(view.text, expected.text) << hex;
-        ASSERT_EQ(view.nullOffsets, expected.nullOffsets) << hex;
+        ASSERT_EQ(view.standIns, expected.standIns) << hex;
         converted += failure ? 0 : 1;
     }
     // Both outcomes must be well represented for the comparison to mean anything.
@@ -117,23 +96,38 @@ TEST(HexView, AgreesWithTheDefinitionOnRandomHexTexts) {
     EXPECT_LT(converted, 19000);
 }
 
-TEST(HexView, FullStopsNotListedStay2E) {
-    const std::vector<std::size_t> offsets = {1, 2, 7};
-    EXPECT_EQ(TextToHexView("..A.", offsets, kUnlimited), "2E 00 41 2E");
-    EXPECT_EQ(TextToHexView("A", offsets, kUnlimited), "41");
-    EXPECT_EQ(TextToHexView("", offsets, kUnlimited), "");
+// Only the bytes at the stand-ins change; a line break with both halves
+// listed stands for its CR.
+TEST(HexView, OnlyStandInsStandForOtherBytes) {
+    const struct {
+        std::string text;
+        std::vector<std::size_t> standIns;
+        std::string hex;
+    } cases[] = {
+        {"..A.", {1, 2, 7}, "2E 00 41 2E"},
+        {"A", {1, 2, 7}, "41"},
+        {"", {0}, ""},
+        {"A\r\n.\r\n", {0, 1, 5}, "41 0D 2E 0A"},
+        {"\r\n\r\n\r\n", {0, 3, 4, 5}, "0D 0A 0D"},
+        {"\r\n", {1}, "0A"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(TextToHexView(c.text, c.standIns, kUnlimited), c.hex) << c.hex;
 }
 
 TEST(HexView, CapacityCountsTheWholeHexText) {
     EXPECT_EQ(TextToHexView("ABC", {}, 8), "41 42 43");
     EXPECT_THROW(TextToHexView("ABC", {}, 7), ECapacityError);
+    const std::vector<std::size_t> loneCr = {1};
+    EXPECT_EQ(TextToHexView("A\r\n", loneCr, 5), "41 0D");
+    EXPECT_THROW(TextToHexView("A\r\n", loneCr, 4), ECapacityError);
 }
 
 struct ToTextCase {
     const char* name;
     std::string hex;
     std::string text;
-    std::vector<std::size_t> nullOffsets;
+    std::vector<std::size_t> standIns;
 };
 
 const ToTextCase kToTextCases[] = {
@@ -143,8 +137,9 @@ const ToTextCase kToTextCases[] = {
     {"quoted token counts by its content", "\"41\" 42", "AB", {}},
     {"unterminated quote ends at the trimmed end", "\"41   ", "A", {}},
     {"only blanks", " \r\n ", "", {}},
-    {"CR before 00 keeps the 00", "41 0D 00 42", "A\r\n.B", {3}},
-    {"LF CR is two breaks", "0A 0D", "\r\n\r\n", {}},
+    {"CR before 00 keeps the 00", "41 0D 00 42", "A\r\n.B", {1, 3}},
+    {"LF CR is two breaks", "0A 0D", "\r\n\r\n", {1, 2}},
+    {"CR CR LF and a final CR", "0D 0D 0A 0D", "\r\n\r\n\r\n", {0, 4}},
 };
 
 class HexViewToTextTest : public ::testing::TestWithParam<ToTextCase> {};
@@ -153,7 +148,7 @@ TEST_P(HexViewToTextTest, Converts) {
     const TextViewResult view = HexViewToText(GetParam().hex);
     EXPECT_FALSE(view.failure);
     EXPECT_EQ(view.text, GetParam().text);
-    EXPECT_EQ(view.nullOffsets, GetParam().nullOffsets);
+    EXPECT_EQ(view.standIns, GetParam().standIns);
 }
 
 INSTANTIATE_TEST_SUITE_P(Texts, HexViewToTextTest, ::testing::ValuesIn(kToTextCases),
@@ -190,8 +185,8 @@ TEST(HexViewToText, StopsAtTheFirstBadToken) {
     }
 }
 
-// A text of marked characters, edited as a memo is: the marks of the
-// characters that survive an edit are where NullPositionList must say.
+// Bytes of a text, some of them stand-ins, edited as a memo is: the stand-ins
+// that survive an edit are where StandInList must say.
 class MarkedText {
 public:
     void Edit(std::size_t at, std::size_t removed, std::size_t added) {
@@ -201,19 +196,19 @@ public:
     }
     void Reset(std::vector<bool> marks) { marks_ = std::move(marks); }
     std::size_t Size() const { return marks_.size(); }
-    std::vector<std::int32_t> Positions() const {
-        std::vector<std::int32_t> positions;
+    std::vector<std::size_t> Offsets() const {
+        std::vector<std::size_t> offsets;
         for (std::size_t i = 0; i < marks_.size(); ++i)
             if (marks_[i])
-                positions.push_back(static_cast<std::int32_t>(i + 1));
-        return positions;
+                offsets.push_back(i);
+        return offsets;
     }
 
 private:
     std::vector<bool> marks_;
 };
 
-TEST(NullPositionList, FollowsRandomEdits) {
+TEST(StandInList, FollowsRandomEdits) {
     std::mt19937 rng(23);
     for (int round = 0; round < 200; ++round) {
         MarkedText model;
@@ -221,36 +216,17 @@ TEST(NullPositionList, FollowsRandomEdits) {
         for (auto&& m : marks)
             m = rng() % 3 == 0;
         model.Reset(marks);
-        NullPositionList list;
-        list.Assign(model.Positions());
+        StandInList list;
+        list.Assign(model.Offsets());
         for (int edit = 0; edit < 30; ++edit) {
             const std::size_t at = rng() % (model.Size() + 1);
             const std::size_t removed = rng() % 3 == 0 ? rng() % (model.Size() - at + 1) : 0;
             const std::size_t added = rng() % 4;
             model.Edit(at, removed, added);
-            list.TextChanged(static_cast<std::int32_t>(at), static_cast<std::int32_t>(removed),
-                             static_cast<std::int32_t>(added));
-            ASSERT_EQ(list.Positions(), model.Positions());
-        }
-        for (std::int32_t p = 0; p <= static_cast<std::int32_t>(model.Size()) + 1; ++p) {
-            const auto positions = model.Positions();
-            ASSERT_EQ(list.IsNullPosition(p),
-                      std::find(positions.begin(), positions.end(), p) != positions.end());
+            list.TextChanged(at, removed, added);
+            ASSERT_EQ(list.Offsets(), model.Offsets());
         }
     }
-}
-
-TEST(NullPositionList, KeepsMoreThan65535Positions) {
-    std::vector<std::int32_t> positions(70000);
-    for (std::size_t i = 0; i < positions.size(); ++i)
-        positions[i] = static_cast<std::int32_t>(2 * i + 1);
-    NullPositionList list;
-    list.Assign(positions);
-    EXPECT_TRUE(list.IsNullPosition(139999));
-    list.TextChanged(0, 0, 1);
-    EXPECT_EQ(list.Positions().size(), 70000u);
-    EXPECT_TRUE(list.IsNullPosition(140000));
-    EXPECT_FALSE(list.IsNullPosition(139999));
 }
 
 } // namespace

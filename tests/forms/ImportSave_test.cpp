@@ -12,7 +12,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 #include <filesystem>
+#include <optional>
 
 namespace fs = std::filesystem;
 
@@ -84,8 +87,8 @@ class ImportSaveTest : public QObject {
 private slots:
     void importByKind_data();
     void importByKind();
-    void importErrorsAreReportedWithTheMemoEmptied_data();
-    void importErrorsAreReportedWithTheMemoEmptied();
+    void importErrorsAreReportedWithTheMemoKept_data();
+    void importErrorsAreReportedWithTheMemoKept();
     void cancelledDialogsDoNothing();
     void saveAppendsTxtAndOffersTheNameAgain();
     void saveAsksBeforeReplacing();
@@ -136,7 +139,7 @@ void ImportSaveTest::importByKind() {
     QVERIFY(f.p.Find<QCheckBox>("CheckBoxHex")->isChecked());
 }
 
-void ImportSaveTest::importErrorsAreReportedWithTheMemoEmptied_data() {
+void ImportSaveTest::importErrorsAreReportedWithTheMemoKept_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("message");
     QTest::newRow("missing text") << "none.txt"
@@ -151,9 +154,15 @@ void ImportSaveTest::importErrorsAreReportedWithTheMemoEmptied_data() {
                                       << "I/O error 21.";
     QTest::newRow("several GiB of binary") << "sparse.bin"
                                            << "Text exceeds memo capacity.";
+    QTest::newRow("FIFO as text") << "fifo.txt"
+                                  << "Cannot open file \"%1\". Not a regular file.";
+    QTest::newRow("device as binary") << "zero.bin"
+                                      << "Cannot open file \"%1\". Not a regular file.";
+    QTest::newRow("read error in binary") << "mem.bin"
+                                          << "Cannot read file \"%1\". Input/output error.";
 }
 
-void ImportSaveTest::importErrorsAreReportedWithTheMemoEmptied() {
+void ImportSaveTest::importErrorsAreReportedWithTheMemoKept() {
     QFETCH(QString, name);
     QFETCH(QString, message);
     Files f;
@@ -162,10 +171,16 @@ void ImportSaveTest::importErrorsAreReportedWithTheMemoEmptied() {
     QDir(f.dir.path()).mkdir(QStringLiteral("folder.bin"));
     fs::resize_file(f.Write(QStringLiteral("sparse.bin"), {}).toStdString(),
                     std::uintmax_t{6} << 30);
+    QCOMPARE(::mkfifo(QFile::encodeName(f.Path(QStringLiteral("fifo.txt"))).constData(), 0666), 0);
+    QVERIFY(QFile::link(QStringLiteral("/dev/zero"), f.Path(QStringLiteral("zero.bin"))));
+    QVERIFY(QFile::link(QStringLiteral("/proc/self/mem"), f.Path(QStringLiteral("mem.bin"))));
     f.Memo()->setPlainText(QStringLiteral("old"));
     {
-        Unprivileged user;
-        QCOMPARE(f.Import(f.Path(name)), QByteArray());
+        // The process's memory is readable by its own user only.
+        std::optional<Unprivileged> user;
+        if (name != QStringLiteral("mem.bin"))
+            user.emplace();
+        QCOMPARE(f.Import(f.Path(name)), QByteArray("old"));
     }
     QCOMPARE(f.TakeMessage(), message.replace(QStringLiteral("%1"), f.Path(name)));
 }

@@ -20,6 +20,19 @@ std::string_view View(const QByteArray& bytes) {
     return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
 }
 
+// A random number from 0 to n - 1.
+std::uint64_t Below(QRandomGenerator& rng, std::uint64_t n) {
+    return rng.bounded(static_cast<quint64>(n));
+}
+
+// The cell that starts at a byte offset of the text view.
+std::vector<ViewCell>::iterator CellAt(std::vector<ViewCell>& cells, std::uint64_t offset) {
+    auto cell = cells.begin();
+    for (std::uint64_t at = 0; at < offset && cell != cells.end(); ++cell)
+        at += cell->shown.size();
+    return cell;
+}
+
 class Toggler {
 public:
     Toggler() { QVERIFY(p.ShowActive()); }
@@ -44,6 +57,30 @@ public:
         Memo()->setTextCursor(cursor);
         QTest::keyClick(Memo(), key, modifiers);
     }
+    // Types over a random stretch of whole characters, in the memo and in the
+    // model of the text view: full stops, letters and line breaks, or Delete.
+    void RandomEdit(QRandomGenerator& rng, std::vector<ViewCell>& cells) {
+        const TextBuffer& text = Memo()->Text();
+        const std::uint64_t from = text.CharStart(Below(rng, text.Size() + 1));
+        const std::uint64_t to = text.CharStart(from + Below(rng, text.Size() - from + 1));
+        std::string typed;
+        for (int n = rng.bounded(4); n > 0; --n)
+            typed += ".x\n"[rng.bounded(3)];
+        Memo()->SelectBytes(from, to);
+        if (typed.empty() && from != to)
+            QTest::keyClick(Memo(), Qt::Key_Delete);
+        for (const char c : typed) {
+            if (c == '\n')
+                QTest::keyClick(Memo(), Qt::Key_Return);
+            else
+                QTest::keyClicks(Memo(), QString(QLatin1Char(c)));
+        }
+        std::vector<ViewCell> replacement;
+        for (const char c : typed)
+            replacement.push_back(c == '\n' ? ViewCell{"\r\n", "\r\n"} : ViewCell{{c}, {c}});
+        const auto first = CellAt(cells, from);
+        cells.insert(cells.erase(first, CellAt(cells, to)), replacement.begin(), replacement.end());
+    }
 
     Program p;
 };
@@ -61,7 +98,7 @@ private slots:
     void initTestCase() { QuietFontWarnings(); }
     void roundTrip_data();
     void roundTrip();
-    void randomBytesRoundTrip();
+    void randomEditsRoundTrip();
     void seventyThousandNulls();
     void nullsFollowTheUsersEdits();
     void badToken_data();
@@ -79,7 +116,10 @@ void ViewToggleTest::roundTrip_data() {
     QTest::newRow("00 last") << QByteArray("41 00") << QByteArray("A.") << QByteArray("41 00");
     QTest::newRow("2E beside 00") << QByteArray("2E 00") << QByteArray("..") << QByteArray("2E 00");
     QTest::newRow("lone CR before 00")
-        << QByteArray("41 0D 00 42") << QByteArray("A\r\n.B") << QByteArray("41 0D 0A 00 42");
+        << QByteArray("41 0D 00 42") << QByteArray("A\r\n.B") << QByteArray("41 0D 00 42");
+    QTest::newRow("CR CR LF, LF CR, final CR")
+        << QByteArray("0D 0D 0A 0A 0D 0D") << QByteArray("\r\n\r\n\r\n\r\n\r\n")
+        << QByteArray("0D 0D 0A 0A 0D 0D");
     QTest::newRow("not UTF-8, and characters the memo could take for breaks")
         << QByteArray("C2 A0 E2 80 A8 80 FF 00 E4 B8 AD 00")
         << QByteArray("\xC2\xA0\xE2\x80\xA8\x80\xFF.\xE4\xB8\xAD.")
@@ -89,8 +129,7 @@ void ViewToggleTest::roundTrip_data() {
         << QByteArray("\xF0\x9F\x98\x80.\xE2\x80\xA9.A")
         << QByteArray("F0 9F 98 80 00 E2 80 A9 00 41");
     QTest::newRow("lower case, lines, blanks")
-        << QByteArray(" ab 0a\r\n\t 00 \r\n") << QByteArray("\xAB\r\n.")
-        << QByteArray("AB 0D 0A 00");
+        << QByteArray(" ab 0a\r\n\t 00 \r\n") << QByteArray("\xAB\r\n.") << QByteArray("AB 0A 00");
     QTest::newRow("blanks only") << QByteArray(" \r\n ") << QByteArray() << QByteArray();
 }
 
@@ -107,17 +146,23 @@ void ViewToggleTest::roundTrip() {
     QVERIFY(t.p.dialogs.messages.empty());
 }
 
-void ViewToggleTest::randomBytesRoundTrip() {
+// Random data full of 00, 0D and 0A comes back byte for byte, and so does what
+// random edits in the text view leave of it: what the user types is its own
+// bytes, a line break CR LF.
+void ViewToggleTest::randomEditsRoundTrip() {
     Toggler t;
     QRandomGenerator rng(21);
+    const std::string_view others = "\r\n.A \x80\xFF\xC2\xA0\xE2\x80\xA8\xE4\xB8\xAD";
     for (int round = 0; round < 300; ++round) {
-        QByteArray bytes(rng.bounded(40), '\0');
+        std::string bytes(rng.bounded(40), '\0');
         for (char& c : bytes)
-            c = rng.bounded(2) ? "\0\r\n.\x80\xC2\xA0\xE2\xA8\xFF"[rng.bounded(10)]
-                               : static_cast<char>(rng.bounded(256));
-        t.SetText(Pairs(bytes));
-        t.Toggle();
-        QCOMPARE(t.Toggle(), Bytes(HexPairs(WithMemoLineBreaks(View(bytes)))));
+            c = rng.bounded(2) ? "\r\n"[rng.bounded(3)] : others[Below(rng, others.size())];
+        t.SetText(Pairs(Bytes(bytes)));
+        std::vector<ViewCell> cells = TextViewCells(bytes);
+        QCOMPARE(t.Toggle(), Bytes(TextViewOf(cells).text));
+        for (int edits = rng.bounded(4); edits > 0; --edits)
+            t.RandomEdit(rng, cells);
+        QCOMPARE(t.Toggle(), Bytes(HexPairs(TextViewOf(cells).data)));
     }
 }
 
@@ -171,8 +216,8 @@ void ViewToggleTest::badToken_data() {
         << QByteArray("41 \"\"") << range << hint << MsgIcon::Information << QString();
 }
 
-// The memo keeps the hexadecimal text, the box stays as the click left it,
-// and the next click takes that text as text.
+// The memo keeps the hexadecimal text, and the box goes back to say so: the
+// next click tries the conversion again.
 void ViewToggleTest::badToken() {
     QFETCH(QByteArray, hex);
     QFETCH(QString, message);
@@ -181,8 +226,13 @@ void ViewToggleTest::badToken() {
     QFETCH(QString, selected);
     Toggler t;
     t.SetText(hex);
+    bool checkedDuringMessage = false;
+    t.p.dialogs.onMessage = [&](const FakeDialogs::Message&) {
+        checkedDuringMessage = t.Box()->isChecked();
+    };
     QCOMPARE(t.Toggle(), hex);
-    QVERIFY(!t.Box()->isChecked());
+    QVERIFY(t.Box()->isChecked());
+    QVERIFY(checkedDuringMessage);
     QCOMPARE(t.p.dialogs.messages.size(), std::size_t(1));
     const FakeDialogs::Message& box = t.p.dialogs.messages.front();
     QCOMPARE(box.text, message);
@@ -192,7 +242,9 @@ void ViewToggleTest::badToken() {
     QCOMPARE(box.owner, t.p.form1.get());
     QCOMPARE(QApplication::focusWidget(), t.Memo());
     QCOMPARE(t.Memo()->textCursor().selectedText(), selected);
-    QCOMPARE(t.Toggle(), Pairs(hex));
+    QCOMPARE(t.Toggle(), hex);
+    QVERIFY(t.Box()->isChecked());
+    QCOMPARE(t.p.dialogs.messages.size(), std::size_t(2));
 }
 
 QTEST_MAIN(ViewToggleTest)

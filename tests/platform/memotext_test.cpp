@@ -84,8 +84,6 @@ private slots:
     void selection_data();
     void selection();
     void selectionCountsLineSeparatorAsBreak();
-    void positionsAndOffsetsOfRandomTexts();
-    void offsetsFollowTheDocumentAfterEdits();
     void capacity();
 };
 
@@ -310,72 +308,6 @@ void MemoTextTest::selectionCountsLineSeparatorAsBreak() {
     QCOMPARE(memo.textCursor().selectedText(), QString("03"));
     SelectMemoText(memo, 4, 2);
     QCOMPARE(memo.textCursor().selectedText(), QString("02"));
-}
-
-// Random memo texts of full stops among characters of every kind: the
-// position found for each full stop's offset is a full stop in the document,
-// and maps back to the same offset.
-void MemoTextTest::positionsAndOffsetsOfRandomTexts() {
-    static const char* const kPieces[] = {"a",
-                                          "\r\n",
-                                          "\xC2\xA0",
-                                          "\xE4\xB8\xAD",
-                                          "\xF0\x9F\x98\x80",
-                                          "\xE2\x80\xA8",
-                                          "\xE2\x80\xA9",
-                                          "\xEF\xB7\x90",
-                                          "\x80",
-                                          "\xFF",
-                                          "\xC3",
-                                          "\xED\xA0\x80"};
-    QRandomGenerator rng(9);
-    Memo memo;
-    for (int round = 0; round < 500; ++round) {
-        QByteArray bytes;
-        std::vector<std::size_t> dots;
-        for (int i = rng.bounded(30); i > 0; --i) {
-            if (rng.bounded(3) == 0) {
-                dots.push_back(static_cast<std::size_t>(bytes.size()));
-                bytes += '.';
-            } else {
-                bytes += kPieces[rng.bounded(static_cast<int>(std::size(kPieces)))];
-            }
-        }
-        SetMemoText(memo, View(bytes));
-        QCOMPARE(Bytes(MemoText(memo)), bytes);
-        const std::vector<std::int32_t> positions = MemoPositionsOfOffsets(View(bytes), dots);
-        QCOMPARE(positions.size(), dots.size());
-        for (const std::int32_t p : positions)
-            QCOMPARE(memo.toPlainText().at(p - 1), QChar(u'.'));
-        QCOMPARE(MemoOffsetsOfPositions(memo, positions), dots);
-    }
-}
-
-// Escapes that come to stand side by side may spell a character of their
-// own in the memo text; the document still has them as two.
-void MemoTextTest::offsetsFollowTheDocumentAfterEdits() {
-    Memo memo;
-    SetMemoText(memo, "\xC3X\xA9.");
-#ifdef MEMO_EDIT
-    // The memo for large data holds the bytes themselves: the two come to
-    // read as one character, and the full stop moves up to position 2.
-    MemoCursor cursor = memo.textCursor();
-    cursor.setPosition(1);
-    memo.setTextCursor(cursor);
-    QTest::keyClick(&memo, Qt::Key_Delete);
-    const std::int32_t dot[] = {2};
-#else
-    QTextCursor cursor(memo.document());
-    cursor.setPosition(1);
-    cursor.deleteChar();
-    const std::int32_t dot[] = {3};
-#endif
-    QCOMPARE(Bytes(MemoText(memo)), QByteArray("\xC3\xA9."));
-    QCOMPARE(MemoOffsetsOfPositions(memo, dot), std::vector<std::size_t>{2});
-
-    memo.setPlainText(Units({'a', 0x2028, '.', 0xD83D, 0xDE00, '.'}));
-    const std::int32_t dots[] = {3, 5, 6, 7};
-    QCOMPARE(MemoOffsetsOfPositions(memo, dots), (std::vector<std::size_t>{3, 8}));
 }
 
 void MemoTextTest::capacity() {

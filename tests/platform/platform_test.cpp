@@ -5,8 +5,16 @@
 #include "errorreport.h"
 #include "placement.h"
 
+#include <QAbstractFileIconProvider>
+#include <QApplication>
+#include <QDir>
 #include <QEvent>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QUrl>
 
 #include <stdexcept>
@@ -32,6 +40,7 @@ private slots:
     void fileFilter();
     void shellUrl_data();
     void shellUrl();
+    void fileDialogs();
 };
 
 void PlatformTest::applicationTitle_data() {
@@ -239,6 +248,39 @@ void PlatformTest::shellUrl() {
     QFETCH(QString, target);
     QFETCH(QUrl, url);
     QCOMPARE(ShellUrl(target), url);
+}
+
+// The program's file dialogs take a name that does not exist, start in the
+// folder of the file chosen last, and name a file's type by its name alone.
+void PlatformTest::fileDialogs() {
+    QTemporaryDir dir;
+    QFile pdf(dir.filePath(QStringLiteral("contents")));
+    QVERIFY(pdf.open(QIODevice::WriteOnly) && pdf.write("%PDF-1.4\n") > 0);
+    pdf.close();
+    QString startedIn;
+    QString type;
+    const auto answer = [&](const QString& name) {
+        QTimer::singleShot(0, [&, name] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            startedIn = dialog->directory().absolutePath();
+            type = dialog->iconProvider()->type(QFileInfo(pdf.fileName()));
+            dialog->selectFile(name);
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+    };
+    QtDialogs dialogs;
+    const QString missing = dir.filePath(QStringLiteral("missing.txt"));
+    answer(missing);
+    QCOMPARE(dialogs.OpenFile(nullptr, QStringLiteral("Text(*.txt)|*.txt|All|*.*")), missing);
+    QCOMPARE(startedIn, QDir::currentPath());
+    QVERIFY2(!type.contains(QStringLiteral("PDF")), qPrintable(type));
+    answer(QStringLiteral("new.txt"));
+    QCOMPARE(dialogs.SaveFile(nullptr, QStringLiteral("Text(*.txt)|*.txt"),
+                              QStringLiteral("/elsewhere/old.txt")),
+             dir.filePath(QStringLiteral("new.txt")));
+    QCOMPARE(startedIn, dir.path());
 }
 
 int main(int argc, char** argv) {

@@ -93,11 +93,12 @@ void ExpectSolvedBy(const CrcSolution& solution, const CrcParams& drawn,
     ASSERT_FALSE(solution.tooFewSamples);
     EXPECT_TRUE(
         std::ranges::any_of(solution.fits, [&](const CrcFit& fit) { return FitHolds(fit, drawn); }))
-        << "poly " << std::hex << drawn.poly << " init " << drawn.init;
+        << "poly " << std::hex << static_cast<std::uint64_t>(drawn.poly) << " init "
+        << static_cast<std::uint64_t>(drawn.init);
     for (const CrcFit& fit : solution.fits) {
         for (const CrcSample& s : samples)
             ASSERT_EQ(Shown(fit.params, s.data), s.crc)
-                << "fit poly " << std::hex << fit.params.poly;
+                << "fit poly " << std::hex << static_cast<std::uint64_t>(fit.params.poly);
         ExpectAlikeFromIsLeast(fit);
     }
     EXPECT_LE(solution.samplesNeeded, samples.size());
@@ -157,14 +158,17 @@ TEST(CrcSolver, CatalogueAlgorithmsAreFound) {
     std::mt19937 rng(6);
     const std::vector<std::size_t> lengths{5, 9, 16, 16, 33, 64};
     for (const CatalogueEntry& entry : CrcCatalogue()) {
+        const int width = entry.model.width;
+        if (width != 16 && width != 32)
+            continue;
         const CrcParams params = ToCrcParams(entry);
         const auto samples = Samples(rng, params, lengths);
-        const CrcSolution solution = SolveCrc(samples, entry.width, SolveScope::MatchedOrders);
+        const CrcSolution solution = SolveCrc(samples, width, SolveScope::MatchedOrders);
         const auto fit = std::ranges::find_if(solution.fits,
                                               [&](const CrcFit& f) { return FitHolds(f, params); });
         ASSERT_NE(fit, solution.fits.end()) << entry.name;
-        EXPECT_EQ(fit->params.poly, entry.poly) << entry.name;
-        EXPECT_EQ(fit->params.reversePoly, entry.refin) << entry.name;
+        EXPECT_EQ(fit->params.poly, entry.model.poly) << entry.name;
+        EXPECT_EQ(fit->params.reversePoly, entry.model.refin) << entry.name;
         EXPECT_EQ(fit->family.Bits(), fit->indistinguishableBits) << entry.name;
     }
 }

@@ -1,0 +1,106 @@
+#include "GeneratedCrc.h"
+
+#include "CrcCatalogue.h"
+#include "CrcCodegen.h"
+#include "CrcModel.h"
+
+#include <algorithm>
+#include <array>
+
+namespace {
+
+int BitLength(CrcWord value) {
+    int bits = 0;
+    for (; value != 0; value >>= 1)
+        ++bits;
+    return bits;
+}
+
+const CrcParams& Checked(const CrcParams& params, std::string_view prefix) {
+    if (!IsCodeIdentifier(prefix))
+        throw CodegenError("the prefix '" + std::string(prefix) +
+                           "' is not an identifier: a letter, then letters, digits and '_'");
+    if (params.width < 1 || params.width > 64)
+        throw CodegenError("code is generated for CRCs of 1 to 64 bits; this one has " +
+                           std::to_string(params.width));
+    if (BitLength(params.xorOut.value_or(0)) > 64)
+        throw CodegenError("code is generated for results of at most 64 bits; the XOR value has " +
+                           std::to_string(BitLength(*params.xorOut)));
+    return params;
+}
+
+std::string WindowSettings(const CrcParams& p, int resultWidth, CrcWord check) {
+    const auto flag = [](bool b) { return b ? "true" : "false"; };
+    const auto order = [](bool reflected) { return reflected ? "lsb-first" : "msb-first"; };
+    const CrcWord mask = WidthMask(p.width);
+    return "main window settings: width=" + std::to_string(p.width) +
+           " poly=" + HexLiteral(p.poly & mask, p.width) +
+           " init=" + HexLiteral(p.init & mask, p.width) + " reverse-poly=" + flag(p.reversePoly) +
+           " table=" + order(p.reflectedTable) + " update=" + order(p.reflectedUpdate) +
+           " xorout=" + HexLiteral(p.xorOut.value_or(0), resultWidth) +
+           " check=" + HexLiteral(check, resultWidth);
+}
+
+} // namespace
+
+bool IsCodeIdentifier(std::string_view name) {
+    // Not a leading '_': names that start with one are the C implementation's.
+    const auto letter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    return !name.empty() && letter(name.front()) &&
+           std::all_of(name.begin(), name.end(),
+                       [&](char c) { return letter(c) || digit(c) || c == '_'; });
+}
+
+std::string HexLiteral(CrcWord value, int bits) {
+    return ModelHex(value, bits);
+}
+
+std::string WrapTerms(const std::string& head, const std::vector<std::string>& terms,
+                      const std::string& op, const std::string& tail) {
+    std::string text = head;
+    std::size_t column = head.size();
+    for (std::size_t i = 0; i < terms.size(); ++i) {
+        const std::string piece = terms[i] + (i + 1 == terms.size() ? tail : " " + op);
+        if (i > 0 && column + 1 + piece.size() > kCodeColumns) {
+            text += "\n" + std::string(head.size(), ' ');
+            column = head.size();
+        } else if (i > 0) {
+            text += ' ';
+            ++column;
+        }
+        text += piece;
+        column += piece.size();
+    }
+    return text + "\n";
+}
+
+GeneratedCrc::GeneratedCrc(const CrcParams& params, std::string_view prefix, std::string_view name)
+    : params_(Checked(params, prefix)), engine_(params_, CrcPath::ByteWise),
+      resultWidth_(std::max(params.width, BitLength(params.xorOut.value_or(0)))), name_(name) {}
+
+int GeneratedCrc::TypeBits() const {
+    int bits = 8;
+    while (bits < resultWidth_)
+        bits *= 2;
+    return bits;
+}
+
+CrcWord GeneratedCrc::Check() const {
+    static constexpr std::array<std::uint8_t, 9> kCheck = {'1', '2', '3', '4', '5',
+                                                           '6', '7', '8', '9'};
+    return engine_.Checksum(kCheck);
+}
+
+std::string GeneratedCrc::Description() const {
+    const auto model = ToCrcModel(params_);
+    if (!model)
+        return WindowSettings(params_, resultWidth_, Check());
+    if (!name_.empty())
+        return FormatModelLine(*model, name_);
+    const auto& catalogue = CrcCatalogue();
+    const auto named =
+        std::find_if(catalogue.begin(), catalogue.end(),
+                     [&](const CatalogueEntry& entry) { return entry.model == *model; });
+    return FormatModelLine(*model, named == catalogue.end() ? "" : named->name);
+}
