@@ -30,6 +30,7 @@
 #include <string>
 #include <string_view>
 
+class HexLinesReader;
 class QMenu;
 class QMimeData;
 class RowLayout;
@@ -232,4 +233,8 @@ private:
 // positions (a line break counting two).
 std::string MemoText(const MemoEdit& memo);
 void SetMemoText(MemoEdit& memo, std::string_view text);
+// The binary import's lines, taken block by block straight into the memo's
+// chunks, so that the text is never held whole besides; the memo keeps its
+// text if reading fails.
+void SetMemoText(MemoEdit& memo, HexLinesReader& lines);
 void SelectMemoText(MemoEdit& memo, qsizetype start, qsizetype length);
