@@ -63,21 +63,21 @@ Examples:
   quenfold-crc --model 'width=16 poly=0x1021 init=0xffff' --text 123456789
   quenfold-crc --find C5CD --hex "01 03 00 00 00 0A"
 
---solve prints every parameter set that gives the CRCs of all samples, one a
-line, in the main window's terms, and the catalogue name where there is one:
-  --sample DATA:CRC       DATA as hexadecimal bytes, as --hex takes them;
+--solve finds every CRC that gives the CRCs of all samples: of the catalogue's
+model at any width up to 64, printed as its model line with the main window's
+settings under it where the window has them, and of the main window's CRC-16
+with the table and the update in different bit orders:
+  --sample DATA:CRC       DATA as bytes, as --hex takes them;
   --sample-text TEXT:CRC  the bytes of TEXT;
   --samples FILE          one DATA:CRC a line (- is standard input).
-CRC is the result as the main window shows it: 4 digits for a CRC-16 (more
-with a wider XOR value), 8 for a CRC-32; DATA is at most 4096 bytes.
-Without --crc16 or --crc32, each width the digits fit is solved. True CRCs
-(表逆序 and 算法逆序 alike) are solved by algebra; CRC-16 with the two set
-differently by trying all 65,536 polynomials; CRC-32 with the two set
-differently is not searched. Each line shows the polynomial in its normal
-form: the bit-reversed polynomial with 多项式逆序 toggled is the same set and
-is not listed again. Samples of one length fix 初始值 and 异或值 only
-together (shown with the smallest 异或值); samples of two lengths or more
-separate them as far as any data can.
+CRC is one hexadecimal number, 0x or not. The widths tried are the one
+--width, --crc16 or --crc32 asks for, or else those the CRCs' digits allow
+(two digits: 5 to 8 bits); the output says which. One sample gives the
+catalogue algorithms that fit it: the algebra needs two samples of one
+length, or three. When nothing fits, the CRCs with their bytes swapped (wire
+order) and the data without the CRC at their end are tried. Not searched: a
+CRC-32 with the table and the update in different bit orders, a CRC-16 so
+when the first three samples hold more than 4096 bytes.
 
 --emit c prints C99 source that computes the CRC in effect, of any width from 1
 to 64: the type NAME_t, NAME_init(), NAME_update(crc, data, len), which takes
@@ -94,7 +94,9 @@ order from the lowest byte up: the first in data[7:0], the next in data[15:8].
 A main-window XOR value wider than its CRC widens NAME_t and crc to hold it.
 
 Exit status: 0 done (--solve: a set fits), 1 --find found nothing or no set
-fits --solve's samples, 2 usage or input error, or too few samples to solve.)";
+fits --solve's samples, 2 usage or input error, or samples that leave the
+polynomial open, 3 no set fits --solve's samples among those searched, and
+some were not searched.)";
 
 // The help names each option's value but not the options it excludes: those
 // lists would bury the descriptions, and the parser names them when they clash.
@@ -553,8 +555,6 @@ CliOptions CommandLine::Resolve() const {
         return options;
     options.width = Width();
     if (options.action == CliAction::Solve) {
-        if (options.width != 0 && options.width != 16 && options.width != 32)
-            throw CliError("--solve solves CRC-16 and CRC-32: give --width 16 or 32, or none");
         options.samples = Samples();
         return options;
     }

@@ -1,122 +1,119 @@
 #include "SolveCommand.h"
 
 #include "CrcCatalogue.h"
+#include "CrcEngine.h"
 #include "CrcSolver.h"
-#include "InputReader.h"
+#include "SampleReader.h"
 #include "hexformat.h"
-#include "hextokens.h"
 
 #include <algorithm>
+#include <bit>
 #include <optional>
 #include <span>
+#include <sstream>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace {
 
-// A sample as read: its data, and its CRC as typed and as a value.
-struct SampleText {
-    std::vector<std::uint8_t> data;
-    std::string crc;
-    std::uint32_t value;
+// Exit statuses beside 0 (a set fits) and 2 (an error).
+constexpr int kNothingFits = 1;
+constexpr int kNotSearched = 3;
+
+// The widths the algebra solves.
+constexpr int kMaxSolvedWidth = 64;
+
+int SolveWidth(const CliOptions& options) {
+    return options.width;
+}
+
+int BitLength(CrcWord value) {
+    const auto high = static_cast<std::uint64_t>(value >> 64);
+    return high != 0 ? 128 - std::countl_zero(high)
+                     : 64 - std::countl_zero(static_cast<std::uint64_t>(value));
+}
+
+std::string Bits(int bits) {
+    return std::to_string(bits) + (bits == 1 ? " bit" : " bits");
+}
+
+std::string Range(int low, int high) {
+    return low == high ? Bits(low) : std::to_string(low) + " to " + Bits(high);
+}
+
+struct WidthChoice {
+    std::vector<int> widths; // those solved
+    std::string line;        // what the output says of them
+    bool unsolved = false;   // a width asked for or allowed lies above those solved
 };
 
-// DATA:CRC, cut at the last colon, which neither hexadecimal data nor a CRC holds.
-SampleText Sample(std::string_view text, CliInput::Kind kind, const std::string& source) {
-    const std::size_t colon = text.rfind(':');
-    if (colon == std::string_view::npos)
-        throw CliError(source + ": no ':' between the data and the CRC");
-    SampleText sample{{}, std::string(text.substr(colon + 1)), 0};
-    try {
-        sample.value = ParseHexToken(sample.crc);
-    } catch (const EConvertError&) {
-        throw CliError(source + ": the CRC '" + sample.crc + "' is not hexadecimal");
+// Widths from low to high that every CRC fits (needed bits), up to the
+// widest solved; the line says which, why, and what was left out.
+WidthChoice Within(int low, int high, int needed, const std::string& reason) {
+    WidthChoice choice;
+    const int from = std::max({low, needed, 1});
+    const int to = std::min(high, kMaxSolvedWidth);
+    for (int w = from; w <= to; ++w)
+        choice.widths.push_back(w);
+    choice.line = from > to    ? "No width tried" + reason + '\n'
+                  : from == to ? "Width tried: " + Range(from, to) + reason + '\n'
+                               : "Widths tried: " + Range(from, to) + reason + '\n';
+    if (needed > high)
+        choice.line += "A CRC needs " + Bits(needed) + ", more than " + Range(low, high) + ".\n";
+    choice.unsolved = high > kMaxSolvedWidth && needed <= high;
+    if (choice.unsolved)
+        choice.line += "Widths of " + Range(std::max(from, kMaxSolvedWidth + 1), high) +
+                       " are not solved: the algebra goes up to " + Bits(kMaxSolvedWidth) + ".\n";
+    return choice;
+}
+
+// --width, --crc16 or --crc32; or else the widths the digits allow: d digits
+// write a CRC of 4d - 3 to 4d bits, narrowed to those every value fits.
+WidthChoice ChooseWidths(int asked, const SampleSet& set) {
+    int needed = 0, digits = 0;
+    bool leadingZeros = true;
+    for (std::size_t i = 0; i < set.samples.size(); ++i) {
+        const int d = set.origins[i].digits;
+        const int bits = BitLength(set.samples[i].crc);
+        needed = std::max(needed, bits);
+        digits = std::max(digits, d);
+        leadingZeros = leadingZeros && d > 1 && bits <= 4 * (d - 1);
     }
-    ReadInput({kind, std::string(text.substr(0, colon)), source}, [&](auto block) {
-        sample.data.insert(sample.data.end(), block.begin(), block.end());
-    });
-    if (sample.data.size() > kMaxSampleBytes)
-        throw CliError(source + ": " + std::to_string(sample.data.size()) +
-                       " bytes; --solve takes samples of at most " +
-                       std::to_string(kMaxSampleBytes) + " bytes");
-    return sample;
-}
-
-// One sample a line, as --sample takes it; blank lines are skipped.
-void FileSamples(const std::string& path, std::vector<SampleText>& samples) {
-    std::string text;
-    ReadInput({path == "-" ? CliInput::Kind::Stdin : CliInput::Kind::File, path},
-              [&](auto block) { text.append(block.begin(), block.end()); });
-    std::size_t line = 0;
-    for (std::size_t start = 0; start < text.size(); ++line) {
-        const std::size_t end = std::min(text.find('\n', start), text.size());
-        std::string_view content = std::string_view(text).substr(start, end - start);
-        if (content.ends_with('\r'))
-            content.remove_suffix(1);
-        if (content.find_first_not_of(" \t") != std::string_view::npos)
-            samples.push_back(
-                Sample(content, CliInput::Kind::Hex, path + ":" + std::to_string(line + 1)));
-        start = end + 1;
+    if (asked != 0) {
+        // The main window's CRC-16 takes wider values whole from its XOR-out.
+        return Within(asked, asked, asked == 16 ? 16 : needed, ", as asked.");
     }
-}
-
-std::vector<SampleText> ReadSamples(const std::vector<CliSample>& given) {
-    std::vector<SampleText> samples;
-    for (const CliSample& s : given) {
-        const bool text = s.kind == CliSample::Kind::Text;
-        const std::string source =
-            (text ? "--sample-text " : "--sample ") + std::to_string(samples.size() + 1);
-        if (s.kind == CliSample::Kind::File)
-            FileSamples(s.value, samples);
-        else
-            samples.push_back(
-                Sample(s.value, text ? CliInput::Kind::Text : CliInput::Kind::Hex, source));
-    }
-    if (samples.size() < 2)
-        throw CliError("--solve needs two samples or more");
-    return samples;
-}
-
-// The main window shows a CRC-16 with 4 digits, or up to 8 without leading
-// zero when the XOR value is wider; a CRC-32 with exactly 8.
-bool ShowsAs(int width, const std::string& digits) {
-    if (width == 32)
-        return digits.size() == 8;
-    return digits.size() <= 4 || (digits.size() <= 8 && digits[0] != '0');
-}
-
-std::vector<int> Widths(int asked, const std::vector<SampleText>& samples) {
-    if (asked != 0)
-        return {asked};
-    std::vector<int> widths;
-    for (const int width : {16, 32})
-        if (std::ranges::all_of(samples, [&](const auto& s) { return ShowsAs(width, s.crc); }))
-            widths.push_back(width);
-    if (widths.empty())
-        throw CliError("the CRCs are written neither as a CRC-16 (4 digits, more with a wider "
-                       "XOR value) nor as a CRC-32 (8 digits): give --crc16 or --crc32");
-    return widths;
+    const bool all =
+        std::ranges::all_of(set.origins, [&](const SampleOrigin& o) { return o.digits == digits; });
+    WidthChoice choice =
+        Within(4 * digits - 3, 4 * digits, needed,
+               ", as the CRCs are written with " + std::string(all ? "" : "up to ") +
+                   std::to_string(digits) + (digits == 1 ? " digit." : " digits."));
+    if (leadingZeros)
+        choice.line += "Each CRC starts with 0: if they are narrower CRCs written with leading "
+                       "zeros, give --width.\n";
+    return choice;
 }
 
 std::string Box(bool ticked, std::string_view caption) {
     return (ticked ? "[x]" : "[ ]") + std::string(caption);
 }
 
-std::string InitXorText(int width, std::uint32_t init, std::uint32_t xorOut) {
-    return "初始值：" + HexDigits(init, width / 4) + " 异或值：" + HexDigits(xorOut, width / 4);
+// The set in the main window's terms.
+std::string WindowLine(const CrcParams& p) {
+    const int digits = p.width / 4;
+    return "算法：CRC-" + std::to_string(p.width) + " 初始值：" +
+           HexDigits(static_cast<std::uint32_t>(p.init), digits) + " 多项式：" +
+           HexDigits(static_cast<std::uint32_t>(p.poly), digits) + " 异或值：" +
+           HexDigits(static_cast<std::uint32_t>(p.xorOut.value_or(0)), digits) + " " +
+           Box(p.xorOut.has_value(), "异或输出") + " " + Box(p.reversePoly, "多项式逆序") + " " +
+           Box(!p.reflectedTable, "表逆序") + " " + Box(!p.reflectedUpdate, "算法逆序");
 }
 
-// The line of one parameter set, in the main window's terms.
-std::string SetLine(const CrcParams& p, std::string_view name) {
-    const int digits = p.width / 4;
-    std::string line = "算法：CRC-" + std::to_string(p.width) + " 初始值：" +
-                       HexDigits(p.init, digits) + " 多项式：" + HexDigits(p.poly, digits) +
-                       " 异或值：" + HexDigits(p.xorOut.value_or(0), digits) + " " +
-                       Box(p.xorOut.has_value(), "异或输出") + " " +
-                       Box(p.reversePoly, "多项式逆序") + " " + Box(!p.reflectedTable, "表逆序") +
-                       " " + Box(!p.reflectedUpdate, "算法逆序");
-    return name.empty() ? line : line + "  " + std::string(name);
+bool WindowExpresses(const CrcParams& p) {
+    return (p.width == 16 || p.width == 32) && !p.reflectOut;
 }
 
 struct NamedParams {
@@ -127,6 +124,8 @@ struct NamedParams {
 // The first catalogue algorithm among the fit's pairs of init and XOR-out, if any.
 std::optional<NamedParams> CatalogueMember(const CrcFit& fit) {
     for (const CatalogueEntry& entry : CrcCatalogue()) {
+        if (entry.model.width != fit.params.width)
+            continue;
         CrcParams params = ToCrcParams(entry);
         if (FitHolds(fit, params)) {
             if (params.xorOut == 0u)
@@ -137,30 +136,43 @@ std::optional<NamedParams> CatalogueMember(const CrcFit& fit) {
     return std::nullopt;
 }
 
-std::string PairCount(int bits) {
-    return std::to_string(std::uint64_t{1} << bits) + " pairs of 初始值 and 异或值";
+CrcParams Member(const CrcFit& fit, CrcWord init, CrcWord xorOut) {
+    CrcParams p = fit.params;
+    p.init = init;
+    p.xorOut = xorOut == 0 ? std::nullopt : std::optional(xorOut);
+    return p;
 }
 
-// Whether all samples have one length, for the notes on init and XOR-out.
-bool OneLength(const std::vector<SampleText>& samples) {
-    return std::ranges::all_of(
-        samples, [&](const SampleText& s) { return s.data.size() == samples[0].data.size(); });
+// A pair of init and XOR-out as the fit's first line writes them.
+std::string PairText(const CrcParams& p) {
+    if (const auto model = ToCrcModel(p))
+        return "init=" + ModelHex(model->init, p.width) +
+               " xorout=" + ModelHex(model->xorout, p.width);
+    const int digits = p.width / 4;
+    return "初始值：" + HexDigits(static_cast<std::uint32_t>(p.init), digits) + " 异或值：" +
+           HexDigits(static_cast<std::uint32_t>(p.xorOut.value_or(0)), digits);
+}
+
+std::string PairCount(const CrcFit& fit) {
+    const int bits = fit.family.Bits();
+    return (bits < 32 ? std::to_string(std::uint64_t{1} << bits) : "2^" + std::to_string(bits)) +
+           (ToCrcModel(fit.params) ? " pairs of init and xorout" : " pairs of 初始值 and 异或值");
 }
 
 // The other pairs that no message from the fit's alike length on tells apart.
 std::string Twins(const CrcFit& fit, const CrcParams& shown) {
-    const std::uint32_t high = shown.xorOut.value_or(0) & ~0xFFFFu;
+    const CrcWord high = shown.xorOut.value_or(0) & ~WidthMask(16);
     std::string twins;
     for (std::uint64_t i = 0; i < (std::uint64_t{1} << fit.family.Bits()); ++i) {
         const auto [init, xorLow] = fit.family.Member(i);
-        const std::uint32_t xorOut = fit.params.width == 16 ? high | xorLow : xorLow;
+        const CrcWord xorOut = fit.params.width == 16 ? high | xorLow : xorLow;
         if (init != shown.init || xorOut != shown.xorOut.value_or(0))
-            twins += (twins.empty() ? "" : "; ") + InitXorText(fit.params.width, init, xorOut);
+            twins += (twins.empty() ? "" : "; ") + PairText(Member(fit, init, xorOut));
     }
     return twins;
 }
 
-// What the family of init and XOR-out behind a line means; member is a
+// What the family of init and XOR-out behind a set means; member is a
 // catalogue algorithm among the pairs not yet told apart.
 void PrintFamily(const CrcFit& fit, const CrcParams& shown,
                  const std::optional<NamedParams>& member, bool oneLength, std::ostream& out) {
@@ -172,19 +184,16 @@ void PrintFamily(const CrcFit& fit, const CrcParams& shown,
     if (bits == 0)
         return;
     if (bits > fit.indistinguishableBits) {
-        out << "  " << PairCount(bits) << " fit: "
+        out << "  " << PairCount(fit) << " fit: "
             << (oneLength ? "all samples have one length, so only the two together are fixed; "
                             "a sample of another length separates them"
                           : "the samples fix only part of them; samples of other lengths tell "
                             "more apart");
         if (member)
-            out << "; " << member->name << " ("
-                << InitXorText(fit.params.width, member->params.init,
-                               member->params.xorOut.value_or(0))
-                << ") is among them";
+            out << "; " << member->name << " (" << PairText(member->params) << ") is among them";
         out << '\n';
     } else if (bits > 2) {
-        out << "  " << PairCount(bits) << " give " << alike << '\n';
+        out << "  " << PairCount(fit) << " give " << alike << '\n';
     } else {
         out << "  also " << Twins(fit, shown) << ": " << alike << '\n';
     }
@@ -192,31 +201,68 @@ void PrintFamily(const CrcFit& fit, const CrcParams& shown,
 
 struct Tally {
     std::size_t sets = 0;
-    std::size_t needed = 0;
     bool settled = true; // every set's init and XOR-out as fixed as any data can fix them
+    bool window = false; // a set was shown in the main window's terms
+    std::vector<std::string_view> names;
 };
 
-void PrintSolution(const CrcSolution& solution, bool oneLength, Tally& tally, std::ostream& out) {
+// Each set: the catalogue's model line, pasteable into --model, with the main
+// window's settings under it where the window has them; a set of the window
+// alone (mixed orders, or a wider XOR-out) in the window's terms.
+void PrintFits(const CrcSolution& solution, bool oneLength, Tally& tally, std::ostream& out) {
     for (const CrcFit& fit : solution.fits) {
         // A catalogue algorithm stands for the family only where no data could
         // tell them apart; otherwise the family keeps its smallest XOR-out.
         const bool settled = fit.family.Bits() == fit.indistinguishableBits;
         const std::optional<NamedParams> member = CatalogueMember(fit);
         const NamedParams shown = settled && member ? *member : NamedParams{fit.params, {}};
-        out << SetLine(shown.params, shown.name) << '\n';
+        if (const auto model = ToCrcModel(shown.params)) {
+            out << FormatModelLine(*model, shown.name) << '\n';
+            if (WindowExpresses(shown.params))
+                out << "  main window: " << WindowLine(shown.params) << '\n';
+        } else {
+            out << WindowLine(shown.params) << '\n';
+        }
+        tally.window = tally.window || WindowExpresses(shown.params);
         PrintFamily(fit, shown.params, settled ? std::nullopt : member, oneLength, out);
         tally.settled = tally.settled && settled;
+        if (!shown.name.empty())
+            tally.names.push_back(shown.name);
     }
     tally.sets += solution.fits.size();
-    tally.needed = std::max(tally.needed, solution.samplesNeeded);
 }
 
-void PrintSummary(const Tally& tally, std::size_t count, std::ostream& out) {
+// What was not searched among the widths solved.
+std::vector<std::string> Unsearched(const CrcSolution& solution, const WidthChoice& choice) {
+    std::vector<std::string> classes;
+    if (std::ranges::find(choice.widths, 32) != choice.widths.end())
+        classes.push_back("CRC-32 with the table and the update in different bit orders "
+                          "(表逆序 and 算法逆序 set differently)");
+    if (solution.mixedSkipped)
+        classes.push_back("CRC-16 with the table and the update in different bit orders: the "
+                          "first three samples are too long to try every polynomial on");
+    if (choice.unsolved)
+        classes.push_back("widths above " + Bits(kMaxSolvedWidth));
+    return classes;
+}
+
+void PrintNormalFormNote(const Tally& tally, std::ostream& out) {
+    if (tally.window)
+        out << "Each polynomial is shown in its normal form; bit-reversed, with 多项式逆序 "
+               "toggled, it is the same set.\n";
+}
+
+void PrintSummary(const Tally& tally, std::size_t count, std::size_t needed,
+                  const std::vector<std::string>& unsearched, std::ostream& out) {
     const std::string all =
         count == 2 ? "both samples" : "all " + std::to_string(count) + " samples";
-    const std::string first = "the first " + std::to_string(tally.needed);
-    const bool fewer = tally.needed < count;
-    if (tally.sets == 0)
+    const std::string first = "the first " + std::to_string(needed);
+    const bool fewer = needed < count;
+    if (tally.sets == 0 && !unsearched.empty())
+        out << "No parameter set among those searched fits " << all << "."
+            << (fewer ? " The" + first.substr(3) + " already rule out every set searched." : "")
+            << '\n';
+    else if (tally.sets == 0)
         out << "No parameter set fits " << all << "."
             << (fewer ? " The" + first.substr(3) + " already rule out every set." : "") << '\n';
     else if (tally.sets == 1 && tally.settled)
@@ -224,41 +270,213 @@ void PrintSummary(const Tally& tally, std::size_t count, std::ostream& out) {
             << (fewer ? first + " were enough.\n" : all + " were needed.\n");
     else if (tally.sets == 1)
         out << "One parameter set fits " << all
-            << ", its 初始值 and 异或值 not yet separated: add a sample of another length.\n";
+            << ", its init and xorout not yet separated: add a sample of another length.\n";
     else
         out << "Not unique: " << tally.sets << " parameter sets fit " << all
             << ". Add samples to tell them apart.\n";
-    if (tally.sets > 0)
-        out << "Each polynomial is shown in its normal form; bit-reversed, with 多项式逆序 "
-               "toggled, it is the same set.\n";
+    for (const std::string& what : unsearched)
+        out << "Not searched: " << what << ".\n";
+    PrintNormalFormNote(tally, out);
 }
 
-CrcSolution Solve(std::span<const CrcSample> samples, int width) {
-    CrcSolution solution = SolveCrc(samples, width);
-    if (solution.tooFewSamples)
-        throw CliError("these samples leave the polynomial open: give two samples of one "
-                       "length, or three samples, or more");
-    return solution;
+// Whether all samples have one length, for the notes on init and XOR-out.
+bool OneLength(std::span<const CrcSample> samples) {
+    return std::ranges::all_of(
+        samples, [&](const CrcSample& s) { return s.data.size() == samples[0].data.size(); });
+}
+
+// Leaves out samples given twice, and says so; says which samples give one
+// data two CRCs, as no CRC can.
+void DropDuplicates(SampleSet& set, std::ostream& out) {
+    std::unordered_map<std::string_view, std::size_t> first;
+    std::vector<bool> keep(set.samples.size(), true);
+    for (std::size_t i = 0; i < set.samples.size(); ++i) {
+        const std::vector<std::uint8_t>& data = set.samples[i].data;
+        const auto [at, isNew] = first.emplace(
+            std::string_view(reinterpret_cast<const char*>(data.data()), data.size()), i);
+        if (isNew)
+            continue;
+        const std::string& earlier = set.origins[at->second].name;
+        keep[i] = set.samples[at->second].crc != set.samples[i].crc;
+        if (keep[i])
+            out << set.origins[i].name << " has the data of " << earlier
+                << " with another CRC: no CRC gives both.\n";
+        else
+            out << set.origins[i].name << " duplicates " << earlier
+                << ": it is left out, as it tells nothing new.\n";
+    }
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < keep.size(); ++i)
+        if (keep[i] && kept++ != i) {
+            set.samples[kept - 1] = std::move(set.samples[i]);
+            set.origins[kept - 1] = std::move(set.origins[i]);
+        }
+    set.samples.resize(kept);
+    set.origins.resize(kept);
+}
+
+CrcWord SwapBytes(CrcWord value, int bytes) {
+    CrcWord swapped = 0;
+    for (int i = 0; i < bytes; ++i)
+        swapped = swapped << 8 | ((value >> (8 * i)) & 0xFF);
+    return swapped;
+}
+
+int CrcBytes(const SampleSet& set) {
+    int digits = 0;
+    for (const SampleOrigin& o : set.origins)
+        digits = std::max(digits, o.digits);
+    return (digits + 1) / 2;
+}
+
+struct Variant {
+    std::string how; // "with each CRC's bytes swapped"
+    std::vector<CrcSample> samples;
+    std::vector<int> widths;
+};
+
+// What users get wrong: the CRC's bytes in wire order, low byte first, and
+// the CRC left at the end of the frame. Each variant keeps the widths of as
+// many bytes as the CRCs take.
+std::vector<Variant> Variants(const SampleSet& set, int asked) {
+    const int bytes = CrcBytes(set);
+    std::vector<int> widths;
+    for (int w = 1; w <= kMaxSolvedWidth; ++w)
+        if (asked == 0 ? (w + 7) / 8 == bytes : w == asked)
+            widths.push_back(w);
+    std::vector<Variant> variants;
+    if (bytes >= 2) {
+        Variant swapped{"with each CRC's bytes swapped", set.samples, widths};
+        for (CrcSample& s : swapped.samples)
+            s.crc = SwapBytes(s.crc, bytes);
+        variants.push_back(std::move(swapped));
+    }
+    Variant trimmed{"with the CRC's bytes taken off the end of each sample's data", {}, widths};
+    for (const CrcSample& s : set.samples) {
+        const auto n = static_cast<std::size_t>(bytes);
+        if (s.data.size() <= n)
+            return variants;
+        CrcWord tail = 0;
+        for (std::size_t i = s.data.size() - n; i < s.data.size(); ++i)
+            tail = tail << 8 | s.data[i];
+        if (tail != s.crc && tail != SwapBytes(s.crc, bytes))
+            return variants;
+        trimmed.samples.push_back(
+            {{s.data.begin(), s.data.end() - static_cast<std::ptrdiff_t>(n)}, s.crc});
+    }
+    variants.push_back(std::move(trimmed));
+    return variants;
+}
+
+std::string NameList(const std::vector<std::string_view>& names) {
+    std::string list;
+    for (std::size_t i = 0; i < names.size(); ++i)
+        list += (i == 0 ? "" : i + 1 == names.size() ? " and " : ", ") + std::string(names[i]);
+    return list;
+}
+
+// Nothing fits as given: the first variant that something fits, said and shown.
+bool PrintVariantFits(const SampleSet& set, int asked, std::ostream& out) {
+    for (const Variant& v : Variants(set, asked)) {
+        if (v.widths.empty())
+            continue;
+        const CrcSolution solution = SolveCrc(v.samples, v.widths);
+        if (solution.tooFewSamples || solution.fits.empty())
+            continue;
+        std::ostringstream sets;
+        Tally tally;
+        PrintFits(solution, OneLength(v.samples), tally, sets);
+        const bool named = tally.names.size() == tally.sets;
+        out << "Nothing fits as given; " << v.how << ", "
+            << (named             ? NameList(tally.names)
+                : tally.sets == 1 ? "one parameter set"
+                                  : std::to_string(tally.sets) + " parameter sets")
+            << (tally.sets == 1 ? " fits" : " fit") << (named ? ".\n" : ":\n") << sets.str();
+        PrintNormalFormNote(tally, out);
+        return true;
+    }
+    return false;
+}
+
+// One sample: the catalogue's algorithms of the widths tried that give it.
+int OneSample(const SampleSet& set, const WidthChoice& choice, int asked, std::ostream& out) {
+    const CrcSample& s = set.samples.front();
+    Tally tally;
+    for (const CatalogueEntry& entry : CrcCatalogue()) {
+        if (std::ranges::find(choice.widths, entry.model.width) == choice.widths.end())
+            continue;
+        if (CrcEngine(ToCrcParams(entry)).Checksum(s.data) != s.crc)
+            continue;
+        CrcParams params = ToCrcParams(entry);
+        if (params.xorOut == 0u)
+            params.xorOut.reset();
+        out << FormatModelLine(entry.model, entry.name) << '\n';
+        if (WindowExpresses(params))
+            out << "  main window: " << WindowLine(params) << '\n';
+        ++tally.sets;
+    }
+    const std::string algebra = "solving for any parameters takes two samples or more.\n";
+    if (tally.sets > 0) {
+        out << "One sample: "
+            << (tally.sets == 1 ? "this catalogue algorithm gives"
+                                : "these "
+                                  "catalogue algorithms give")
+            << " its CRC; " << algebra;
+        return 0;
+    }
+    SampleSet swapped = set;
+    const int bytes = CrcBytes(set);
+    if (bytes >= 2) {
+        swapped.samples.front().crc = SwapBytes(s.crc, bytes);
+        for (const CatalogueEntry& entry : CrcCatalogue())
+            if ((asked == 0 ? (entry.model.width + 7) / 8 == bytes : entry.model.width == asked) &&
+                CrcEngine(ToCrcParams(entry)).Checksum(s.data) == swapped.samples.front().crc)
+                tally.names.push_back(entry.name);
+    }
+    if (!tally.names.empty())
+        out << "Nothing fits as given; with the CRC's bytes swapped, " << NameList(tally.names)
+            << (tally.names.size() == 1 ? " fits.\n" : " fit.\n");
+    out << "One sample: no catalogue algorithm of the widths tried gives its CRC; " << algebra;
+    return kNothingFits;
 }
 
 } // namespace
 
 int SolveSamples(const CliOptions& options, std::ostream& out) {
-    const std::vector<SampleText> texts = ReadSamples(options.samples);
-    const std::vector<int> widths = Widths(options.width, texts);
-    std::vector<CrcSample> samples;
-    for (const SampleText& t : texts)
-        samples.push_back({t.data, t.value});
-    // Every width is solved before anything is printed: too few samples print nothing.
-    std::vector<CrcSolution> solutions;
-    for (const int width : widths)
-        solutions.push_back(Solve(samples, width));
-    const bool oneLength = OneLength(texts);
+    SampleSet set = ReadSamples(options.samples);
+    const int asked = SolveWidth(options);
+    std::ostringstream notes;
+    DropDuplicates(set, notes);
+    const WidthChoice choice = ChooseWidths(asked, set);
+    if (choice.widths.empty()) {
+        out << choice.line << notes.str();
+        return choice.unsolved ? kNotSearched : kNothingFits;
+    }
+    if (set.samples.size() == 1) {
+        out << choice.line << notes.str();
+        return OneSample(set, choice, asked, out);
+    }
+    const CrcSolution solution = SolveCrc(set.samples, choice.widths);
+    if (solution.tooFewSamples && !solution.tooLong)
+        throw CliError("these samples leave the polynomial open: give two samples of one "
+                       "length, or three samples, or more");
+    out << choice.line << notes.str();
+    if (solution.tooLong) {
+        out << "The samples are too long for so few of them: the multiples of the polynomial "
+               "they make are too long to factor in good time. Give another sample of the "
+               "same length as one of them: samples of one length make a short gcd.\n";
+        return kNotSearched;
+    }
     Tally tally;
-    for (const CrcSolution& solution : solutions)
-        PrintSolution(solution, oneLength, tally, out);
-    PrintSummary(tally, texts.size(), out);
-    if (widths.back() == 32)
-        out << "CRC-32 with 表逆序 and 算法逆序 set differently is not searched.\n";
-    return tally.sets > 0 ? 0 : 1;
+    PrintFits(solution, OneLength(set.samples), tally, out);
+    const std::vector<std::string> unsearched = Unsearched(solution, choice);
+    if (tally.sets == 0 && PrintVariantFits(set, asked, out)) {
+        for (const std::string& what : unsearched)
+            out << "Not searched: " << what << ".\n";
+        return unsearched.empty() ? kNothingFits : kNotSearched;
+    }
+    PrintSummary(tally, set.samples.size(), solution.samplesNeeded, unsearched, out);
+    if (tally.sets > 0)
+        return 0;
+    return unsearched.empty() ? kNothingFits : kNotSearched;
 }

@@ -1,27 +1,29 @@
-// Finds every CRC of the main window's model that reproduces a set of
-// samples: width, polynomial, the three bit-order options, initial value and
-// XOR-out.
+// Finds every CRC that reproduces a set of samples: of the catalogue's model
+// for each width asked (1 to 64, refin and refout alike or not), and of the
+// main window's mixed CRC-16 orders.
 //
-// True CRCs (table and update in the same bit order) are solved by algebra
-// over GF(2); for CRC-16 the two mixed orders are searched over all 65,536
-// polynomials. CRC-32 with mixed orders is not solved: its table is not
-// linear in the polynomial, and no search of 2^32 polynomials is quick.
+// The catalogue's model is solved by algebra over GF(2). The main window's
+// CRC-16 with the table and the update in different bit orders is searched
+// over all 65,536 polynomials, while the samples are short enough for that.
+// CRC-32 with mixed orders is not solved: its table is not linear in the
+// polynomial, and no search of 2^32 polynomials is quick.
 #pragma once
 
 #include "CrcParams.h"
+#include "CrcSample.h"
 #include "InitXorSystem.h"
-#include "SampleFitter.h"
 
 #include <cstddef>
 #include <span>
 #include <vector>
 
 struct CrcFit {
-    // The polynomial in its normal form: reversePoly goes with reflectedTable,
-    // the same set as the bit-reversed polynomial with reversePoly toggled.
+    // In the engine's terms: a catalogue model as ToCrcParams gives it (so
+    // ToCrcModel gives the model back), or a mixed-order CRC-16 with its
+    // polynomial in normal form and reversePoly set with reflectedTable.
     // init and xorOut are the family's representative; no xorOut when it is 0.
     CrcParams params;
-    InitXorFamily family;
+    InitXorFamily family; // pairs of params.init and params.xorOut
     // Of family.Bits(), how many no message as long as the shortest sample
     // or longer can resolve (see SampleFitter::IndistinguishableBits).
     int indistinguishableBits = 0;
@@ -31,24 +33,32 @@ struct CrcFit {
 
 struct CrcSolution {
     // The samples leave the polynomial open: they make no multiple of it
-    // (too few, or two of different lengths), or one with too many divisors.
+    // (too few, or two of different lengths), or one with too many divisors;
+    // or, with tooLong, only multiples too long to factor in good time.
     bool tooFewSamples = false;
-    std::vector<CrcFit> fits; // true CRCs first, then by table order and polynomial
+    bool tooLong = false;
+    // The mixed CRC-16 search was left out: the first samples are too long
+    // for trying every polynomial on them.
+    bool mixedSkipped = false;
+    std::vector<CrcFit> fits; // by width; the catalogue's model first, then mixed orders
     // The first this many samples already give these fits, or already rule
     // out every CRC when there are none.
     std::size_t samplesNeeded = 0;
 };
 
-// The longest sample the solver is meant for: frames, not files. The algebra
-// costs the square of the longest sample (about 2 s at this length in the
-// worst case, three samples of distinct lengths), the search its length.
-inline constexpr std::size_t kMaxSampleBytes = 4096;
+// Which CRCs to solve: every kind, or the catalogue's model alone.
+enum class SolveScope { AllOrders, ModelOnly };
 
-// Which bit orders to solve: all eight combinations, or the true CRCs alone.
-enum class SolveScope { AllOrders, MatchedOrders };
-
-CrcSolution SolveCrc(std::span<const CrcSample> samples, int width,
+// widths: 1 to 64 each. A sample whose CRC is wider than a width rules that
+// width out, except at 16, where the bits above come from the main window's
+// XOR-out, which applies whole: all samples must then agree on them.
+CrcSolution SolveCrc(std::span<const CrcSample> samples, std::span<const int> widths,
                      SolveScope scope = SolveScope::AllOrders);
+
+inline CrcSolution SolveCrc(std::span<const CrcSample> samples, int width,
+                            SolveScope scope = SolveScope::AllOrders) {
+    return SolveCrc(samples, std::span(&width, 1), scope);
+}
 
 // Whether params (of any form) computes one of the CRCs of fit.
 bool FitHolds(const CrcFit& fit, const CrcParams& params);

@@ -1,6 +1,6 @@
 #include "Gf2Factor.h"
 
-#include "gf2poly.h"
+#include "Gf2Clmul.h"
 
 #include <algorithm>
 #include <random>
@@ -56,8 +56,21 @@ int TakeOut(Gf2Poly& r, const Gf2Poly& f) {
     }
 }
 
+// The product of two polynomials of degree 64 at most, whose degrees add up
+// to 127 at most.
+CrcWord Multiply(CrcWord a, CrcWord b) {
+    const auto aLow = static_cast<std::uint64_t>(a);
+    const auto bLow = static_cast<std::uint64_t>(b);
+    CrcWord product = gf2::Clmul(aLow, bLow);
+    if ((a >> 64) != 0)
+        product ^= b << 64;
+    if ((b >> 64) != 0)
+        product ^= CrcWord{aLow} << 64;
+    return product;
+}
+
 void CollectDivisors(std::span<const Gf2Factor> factors, std::size_t next, int degree,
-                     std::uint64_t product, std::size_t limit, std::vector<std::uint64_t>& out,
+                     CrcWord product, std::size_t limit, std::vector<CrcWord>& out,
                      bool& overflow) {
     if (overflow)
         return;
@@ -73,7 +86,7 @@ void CollectDivisors(std::span<const Gf2Factor> factors, std::size_t next, int d
     const Gf2Factor& f = factors[next];
     for (int k = 0; k <= f.multiplicity && k * f.degree <= degree; ++k) {
         CollectDivisors(factors, next + 1, degree - k * f.degree, product, limit, out, overflow);
-        product = gf2::Mul(product, f.poly);
+        product = Multiply(product, f.poly);
     }
 }
 
@@ -88,7 +101,7 @@ std::vector<Gf2Factor> SmallFactors(Gf2Poly a, int maxDegree) {
     for (int d = 1; d <= maxDegree && a.Degree() >= d; ++d) {
         if (a.Degree() < 2 * d) { // what is left is irreducible
             if (a.Degree() <= maxDegree)
-                factors.push_back({a.Low64(), a.Degree(), 1});
+                factors.push_back({a.Low128(), a.Degree(), 1});
             break;
         }
         power = power.Squared() % a;
@@ -98,15 +111,15 @@ std::vector<Gf2Factor> SmallFactors(Gf2Poly a, int maxDegree) {
         std::vector<Gf2Poly> split;
         SplitEqualDegree(product, d, rng, split);
         for (const Gf2Poly& f : split)
-            factors.push_back({f.Low64(), d, TakeOut(a, f)});
+            factors.push_back({f.Low128(), d, TakeOut(a, f)});
         power = power % a;
     }
     return factors;
 }
 
-std::optional<std::vector<std::uint64_t>> DivisorsOfDegree(std::span<const Gf2Factor> factors,
-                                                           int degree, std::size_t limit) {
-    std::vector<std::uint64_t> divisors;
+std::optional<std::vector<CrcWord>> DivisorsOfDegree(std::span<const Gf2Factor> factors, int degree,
+                                                     std::size_t limit) {
+    std::vector<CrcWord> divisors;
     bool overflow = false;
     CollectDivisors(factors, 0, degree, 1, limit, divisors, overflow);
     if (overflow)

@@ -12,17 +12,18 @@
 #include <vector>
 
 struct Gf2Factor {
-    std::uint64_t poly; // bit i the coefficient of x^i
+    CrcWord poly; // bit i the coefficient of x^i
     int degree;
     int multiplicity;
 };
 
 // The irreducible factors of a nonzero a whose degree is at most maxDegree
-// (below 64), each with its multiplicity, by ascending degree. Factors of
+// (64 at most), each with its multiplicity, by ascending degree. Factors of
 // higher degree are left out.
 std::vector<Gf2Factor> SmallFactors(Gf2Poly a, int maxDegree);
 
 // Every product of the factors (within their multiplicities) of exactly the
-// given degree, in ascending order; nullopt when there are more than limit.
-std::optional<std::vector<std::uint64_t>> DivisorsOfDegree(std::span<const Gf2Factor> factors,
-                                                           int degree, std::size_t limit);
+// given degree (64 at most), in ascending order; nullopt when there are more
+// than limit.
+std::optional<std::vector<CrcWord>> DivisorsOfDegree(std::span<const Gf2Factor> factors, int degree,
+                                                     std::size_t limit);

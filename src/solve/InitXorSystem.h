@@ -6,8 +6,10 @@
 // c therefore gives `width` linear equations A^n init ^ xor = c ^ R(data)
 // in the 2 * width unknown bits of init and xor (bits 0 to width-1 of an
 // unknown vector are init, the bits above are xor). This solves them
-// incrementally, sample by sample.
+// incrementally, sample by sample, for widths up to 64.
 #pragma once
+
+#include "crcword.h"
 
 #include <array>
 #include <cstdint>
@@ -20,43 +22,47 @@
 // differences, echelonised by their highest bit.
 class InitXorFamily {
 public:
-    InitXorFamily(int width, std::uint64_t representative, std::vector<std::uint64_t> basis);
+    InitXorFamily(int width, CrcWord representative, std::vector<CrcWord> basis);
 
     int Bits() const { return static_cast<int>(basis_.size()); } // log2 of the pairs
-    bool Contains(std::uint32_t init, std::uint32_t xorOut) const;
+    bool Contains(CrcWord init, CrcWord xorOut) const;
     // Pair number index (below 2^Bits()) as (init, the low `width` bits of xor);
     // pair 0 is the representative.
-    std::pair<std::uint32_t, std::uint32_t> Member(std::uint64_t index) const;
+    std::pair<CrcWord, CrcWord> Member(std::uint64_t index) const;
 
 private:
-    std::uint64_t Reduced(std::uint64_t v) const;
+    CrcWord Reduced(CrcWord v) const;
 
     int width_;
-    std::uint64_t representative_;
-    std::vector<std::uint64_t> basis_;
+    CrcWord representative_;
+    std::vector<CrcWord> basis_;
 };
 
 class InitXorSystem {
 public:
     explicit InitXorSystem(int width);
 
-    // Adds one sample: columns[k] is A^n applied to bit k alone, residue is
-    // c ^ R(data). Returns false, and keeps nothing of it, when the sample
-    // contradicts those before.
-    bool Add(std::span<const std::uint32_t> columns, std::uint32_t residue);
+    // Adds one sample: columns[k] is A^n applied to bit k of init alone,
+    // residue is c ^ R(data). Returns false when the sample contradicts those
+    // before; the system is then of no further use.
+    bool Add(std::span<const std::uint64_t> columns, std::uint64_t residue);
     int Rank() const { return rank_; }
     InitXorFamily Family() const;
 
 private:
     struct Row {
-        std::uint64_t coefficients = 0;
+        CrcWord coefficients = 0;
         bool value = false;
     };
 
+    bool HasPivot(int bit) const;
+
     int width_;
     int rank_ = 0;
-    std::array<Row, 64> pivots_{}; // by the highest bit of their coefficients
+    // By the highest bit of their coefficients; those of pivotBits_ are set.
+    std::array<Row, 128> pivots_;
+    CrcWord pivotBits_ = 0;
 };
 
 // The dimension of the kernel of the matrix with these columns.
-int Nullity(std::span<const std::uint32_t> columns);
+int Nullity(std::span<const std::uint64_t> columns);

@@ -17,33 +17,33 @@ public:
         : engine_(engine), stops_(stops), zeros_(zeros), width_(engine.Params().width),
           first_(engine.Params().reflectedUpdate ? 0 : width_ - 8), values_(8 * stops.size()) {}
 
-    std::span<const std::uint32_t> At(std::size_t length) {
+    std::span<const std::uint64_t> At(std::size_t length) {
         const bool reflected = engine_.Params().reflectedUpdate;
         for (int q = 0; q < width_ / 8; ++q) {
             // The lowest bit of the byte q steps from the one that meets the table.
             const int low = reflected ? 8 * q : width_ - 8 - 8 * q;
             const auto steps = static_cast<std::size_t>(q);
-            const std::uint32_t* chains = length >= steps ? ChainsAt(length - steps) : nullptr;
+            const std::uint64_t* chains = length >= steps ? ChainsAt(length - steps) : nullptr;
             const int moved = static_cast<int>(8 * length) * (reflected ? -1 : 1);
             for (int r = 0; r < 8; ++r)
                 columns_[static_cast<std::size_t>(low + r)] =
-                    chains ? chains[r] : std::uint32_t{1} << (low + r + moved);
+                    chains ? chains[r] : std::uint64_t{1} << (low + r + moved);
         }
         return std::span(columns_).first(static_cast<std::size_t>(width_));
     }
 
 private:
-    const std::uint32_t* ChainsAt(std::size_t stop) {
+    const std::uint64_t* ChainsAt(std::size_t stop) {
         const auto index =
             static_cast<std::size_t>(std::ranges::lower_bound(stops_, stop) - stops_.begin());
         for (; done_ <= index; ++done_) {
             const std::size_t from = done_ == 0 ? 0 : stops_[done_ - 1];
             const auto zeros = zeros_.first(stops_[done_] - from);
             for (std::size_t b = 0; b < 8; ++b) {
-                const std::uint32_t start = done_ == 0
-                                                ? std::uint32_t{1} << (first_ + static_cast<int>(b))
+                const std::uint64_t start = done_ == 0
+                                                ? std::uint64_t{1} << (first_ + static_cast<int>(b))
                                                 : values_[8 * (done_ - 1) + b];
-                values_[8 * done_ + b] = engine_.Update(start, zeros);
+                values_[8 * done_ + b] = static_cast<std::uint64_t>(engine_.Update(start, zeros));
             }
         }
         return &values_[8 * index];
@@ -54,8 +54,8 @@ private:
     std::span<const std::uint8_t> zeros_;
     int width_;
     int first_; // the lowest bit of the byte that meets the table
-    std::vector<std::uint32_t> values_;
-    std::array<std::uint32_t, 32> columns_{};
+    std::vector<std::uint64_t> values_;
+    std::array<std::uint64_t, 64> columns_{};
     std::size_t done_ = 0;
 };
 
@@ -83,7 +83,8 @@ FitTrace SampleFitter::Fit(const CrcEngine& engine) const {
     InitXorSystem system(width_);
     ZeroRunColumns columns(engine, stops_, zeros_);
     for (const CrcSample& s : samples_) {
-        const std::uint32_t residue = (s.crc ^ engine.Update(0, s.data)) & WidthMask(width_);
+        const auto residue =
+            static_cast<std::uint64_t>((s.crc ^ engine.Update(0, s.data)) & WidthMask(width_));
         if (!system.Add(columns.At(s.data.size()), residue))
             return trace;
         ++trace.fitted;
@@ -104,10 +105,10 @@ std::size_t SampleFitter::Shortest() const {
 int SampleFitter::NullityAt(const CrcEngine& engine, std::size_t length) const {
     const auto run = std::span(zeros_).first(length);
     const std::uint8_t zero = 0;
-    std::vector<std::uint32_t> columns(static_cast<std::size_t>(width_));
+    std::vector<std::uint64_t> columns(static_cast<std::size_t>(width_));
     for (std::size_t k = 0; k < columns.size(); ++k) {
-        const std::uint32_t atM = engine.Update(std::uint32_t{1} << k, run);
-        columns[k] = atM ^ engine.Update(atM, std::span(&zero, 1));
+        const CrcWord atM = engine.Update(CrcWord{1} << k, run);
+        columns[k] = static_cast<std::uint64_t>(atM ^ engine.Update(atM, std::span(&zero, 1)));
     }
     return Nullity(columns);
 }

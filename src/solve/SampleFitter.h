@@ -1,29 +1,18 @@
-// Fits one candidate CRC (polynomial and bit orders) to the samples: finds
+// Fits one candidate CRC of the main window's model (polynomial and bit
+// orders, any of them mixed) to the samples by running its engine: finds
 // every initial value and XOR-out that reproduce them, sample by sample in
 // the order given, so that a search also learns how many samples it took.
+// For a width that is a multiple of 8, up to 64.
 #pragma once
 
 #include "CrcEngine.h"
-#include "InitXorSystem.h"
+#include "CrcSample.h"
+#include "FitTrace.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <span>
 #include <vector>
-
-// Data, and the CRC as the main window shows it: for a CRC-16, bits above
-// bit 15 can only come from the XOR-out value.
-struct CrcSample {
-    std::vector<std::uint8_t> data;
-    std::uint32_t crc = 0;
-};
-
-struct FitTrace {
-    std::size_t fitted = 0;              // how many samples, from the first, the candidate fits
-    std::vector<int> ranks;              // the rank of the system after each of them
-    std::optional<InitXorFamily> family; // when it fits them all
-};
 
 class SampleFitter {
 public:

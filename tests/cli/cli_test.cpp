@@ -346,6 +346,11 @@ TEST(QuenfoldCrc, ReportsBadInputOnStandardErrorWithStatus2) {
     const TempDir dir;
     const std::string good = dir.Write("good.bin", {'1', '2', '3'});
     const std::string missing = dir.Path("missing.bin");
+    const std::string badLine = dir.Write(
+        "bad.txt", {'0', '1', ':', '1', '\n', '\n', '0', '1', ' ', 'Z', 'Z', ':', '2', '\n'});
+    std::string nuls;
+    for (int i = 0; i < 20; ++i)
+        nuls += "\\x00";
     const struct {
         std::vector<std::string> args;
         std::string err, out = {};
@@ -425,19 +430,19 @@ TEST(QuenfoldCrc, ReportsBadInputOnStandardErrorWithStatus2) {
         {{"--solve", "--sample", "01:1", "--sample", " :1"}, "--sample 2: no bytes"},
         {{"--solve", "--sample", "01:1", "--sample-text", ":1"},
          "--sample-text 2: the text is empty"},
-        {{"--solve", "--width", "8", "--sample", "01:1", "--sample", "02:2"},
-         "--solve solves CRC-16 and CRC-32: give --width 16 or 32, or none"},
         {{"--solve", "--sample", "01:1", "--sample-text", "0102"},
          "--sample-text 2: no ':' between the data and the CRC"},
         {{"--solve", "--sample", "01:12345", "--samples", missing},
          missing + ": No such file or directory"},
         {{"--solve", "--sample", "01:1G"}, "--sample 1: the CRC '1G' is not hexadecimal"},
-        {{"--solve", "--sample-text", std::string(4097, 'a') + ":1"},
-         "--sample-text 1: 4097 bytes; --solve takes samples of at most 4096 bytes"},
-        {{"--solve", "--sample", "01:1"}, "--solve needs two samples or more"},
-        {{"--solve", "--sample", "01:1234", "--sample", "01 02:00001234"},
-         "the CRCs are written neither as a CRC-16 (4 digits, more with a wider XOR value) nor "
-         "as a CRC-32 (8 digits): give --crc16 or --crc32"},
+        {{"--solve", "--sample", "0102 030:1"},
+         "--sample 1: token 2 '030' has an odd number of digits"},
+        {{"--solve", "--sample", "01:02 03"},
+         "--sample 1: more than one token after the last ':', where the CRC goes"},
+        // A file's error names its line; a byte no sample holds stops the reading at once.
+        {{"--solve", "--samples", badLine}, badLine + ":3: token 2 'ZZ' is not hexadecimal"},
+        {{"--solve", "--samples", "/dev/zero"},
+         "/dev/zero:1: token 1 '" + nuls + "...' is not hexadecimal"},
         // Two lengths and nothing else: every polynomial fits with some init and XOR-out.
         {{"--solve", "--sample", "01:1234", "--sample", "01 02:5678"},
          "these samples leave the polynomial open: give two samples of one length, or three "
@@ -474,45 +479,55 @@ TEST(QuenfoldCrc, ReportsBadInputOnStandardErrorWithStatus2) {
     }
 }
 
-std::string ModbusSample(const std::string& hex) {
-    return hex + ":" + Cli({"--modbus", "--hex", hex}).out.substr(0, 4);
+std::string ModbusCrc(const std::string& hex) {
+    return Cli({"--modbus", "--hex", hex}).out.substr(0, 4);
 }
 
+std::string ModbusSample(const std::string& hex) {
+    return hex + ":" + ModbusCrc(hex);
+}
+
+const std::string kModbusAnswer =
+    "width=16 poly=0x8005 init=0xffff refin=true refout=true xorout=0x0000 check=0x4b37 "
+    "residue=0x0000 name=\"CRC-16/MODBUS\"\n"
+    "  main window: 算法：CRC-16 初始值：FFFF 多项式：8005 异或值：0000 [ ]异或输出 [x]多项式逆序 "
+    "[ ]表逆序 [ ]算法逆序\n"
+    "  also init=0x7ffc xorout=0xc001: the same CRC of every message\n";
+
+const std::vector<std::string> kModbusFrames = {
+    "01 03 00 00 00 0A", "01 06 00 01 00 03",
+    "01 03 14 00 01 00 02 00 03 00 04 00 05 00 06 00 07 00 08 00 09 00 0A",
+    "01 10 00 01 00 02 04 00 0A 01 02"};
+
 // Modbus frames of three lengths: the Modbus CRC among the sets that fit, as
-// the main window and the catalogue name it, and with a fourth frame it alone.
+// the catalogue's model line and the main window, and with a fourth frame it alone.
 TEST(QuenfoldCrc, SolvesModbusFromItsFrames) {
-    const std::string modbus = "算法：CRC-16 初始值：FFFF 多项式：8005 异或值：0000 [ ]异或输出 "
-                               "[x]多项式逆序 [ ]表逆序 [ ]算法逆序  CRC-16/MODBUS\n";
-    const std::vector<std::string> three = {
-        "--solve",
-        "--sample",
-        ModbusSample("01 03 00 00 00 0A"),
-        "--sample",
-        ModbusSample("01 06 00 01 00 03"),
-        "--sample",
-        ModbusSample("01 03 14 00 01 00 02 00 03 00 04 00 05 00 06 00 07 00 08 00 09 00 0A")};
-    const Outcome some = Cli(three);
+    const std::string modbus =
+        "Width tried: 16 bits, as the CRCs are written with 4 digits.\n" + kModbusAnswer;
+    std::vector<std::string> args = {"--solve"};
+    for (std::size_t i = 0; i < 3; ++i)
+        args.insert(args.end(), {"--sample", ModbusSample(kModbusFrames[i])});
+    const Outcome some = Cli(args);
     EXPECT_EQ(some.status, 0);
     EXPECT_EQ(some.out.substr(0, modbus.size()), modbus);
     EXPECT_NE(some.out.find("Not unique: 3 parameter sets fit all 3 samples."), std::string::npos);
 
-    auto four = three;
-    four.insert(four.end(), {"--sample", ModbusSample("01 10 00 01 00 02 04 00 0A 01 02")});
-    const Outcome one = Cli(four);
+    args.insert(args.end(), {"--sample", ModbusSample(kModbusFrames[3])});
+    const Outcome one = Cli(args);
     EXPECT_EQ(one.status, 0);
-    EXPECT_EQ(one.out.substr(0, modbus.size()), modbus);
-    EXPECT_NE(one.out.find("\nUnique: one parameter set fits all 4 samples; all 4 samples were "
-                           "needed.\n"),
-              std::string::npos)
-        << one.out;
+    EXPECT_EQ(one.out, modbus +
+                           "Unique: one parameter set fits all 4 samples; all 4 samples were "
+                           "needed.\nEach polynomial is shown in its normal form; bit-reversed, "
+                           "with 多项式逆序 toggled, it is the same set.\n");
 }
 
-// Samples as hexadecimal, as text and from a file give one answer; the CRC's
-// digits choose the width unless one is asked for; none fitting is status 1.
+// Samples as hexadecimal, as text and from a file (a byte-order mark, 0x,
+// blanks) give one answer; the CRC's digits choose the widths unless one is
+// asked for; none fitting is status 1.
 TEST(QuenfoldCrc, SolvesSamplesFromEverySource) {
     const TempDir dir;
     const std::vector<std::string> texts = {"123456789", "hello", "abcdefgh12", "xyz"};
-    std::string file;
+    std::string file = "\xEF\xBB\xBF";
     std::vector<std::string> asHex = {"--solve"}, asText = {"--solve"};
     for (const std::string& text : texts) {
         const std::string crc =
@@ -522,22 +537,127 @@ TEST(QuenfoldCrc, SolvesSamplesFromEverySource) {
             hex += Hex(static_cast<std::uint8_t>(c), "%02x ");
         asHex.insert(asHex.end(), {"--sample", hex + ":" + crc});
         asText.insert(asText.end(), {"--sample-text", text + ":" + crc});
-        file += "\r\n" + hex + ":" + crc + "\r\n";
+        file += "\r\n" + hex + ": 0x" + crc + " \t\r\n";
     }
     const std::string path = dir.Write("samples.txt", {file.begin(), file.end()});
+    const auto answer = [](const std::string& out) { return out.substr(out.find('\n') + 1); };
     const Outcome solved = Cli(asHex);
     EXPECT_EQ(solved.status, 0);
     EXPECT_EQ(solved.out.substr(0, solved.out.find('\n')),
-              "算法：CRC-32 初始值：FFFFFFFF 多项式：04C11DB7 异或值：FFFFFFFF [x]异或输出 "
-              "[x]多项式逆序 [ ]表逆序 [ ]算法逆序  CRC-32/ISO-HDLC");
+              "Width tried: 32 bits, as the CRCs are written with 8 digits.");
+    EXPECT_EQ(answer(solved.out).substr(0, answer(solved.out).find('\n')),
+              "width=32 poly=0x04c11db7 init=0xffffffff refin=true refout=true "
+              "xorout=0xffffffff check=0xcbf43926 residue=0xdebb20e3 name=\"CRC-32/ISO-HDLC\"");
     EXPECT_EQ(Cli(asText).out, solved.out);
     EXPECT_EQ(Cli({"--solve", "--samples", path}).out, solved.out);
-    EXPECT_EQ(Cli({"--solve", "--crc32", "--samples", path}).out, solved.out);
+    EXPECT_EQ(answer(Cli({"--solve", "--crc32", "--samples", path}).out), answer(solved.out));
+    EXPECT_EQ(Cli({"--solve", "--width", "32", "--samples", path}).out,
+              Cli({"--solve", "--crc32", "--samples", path}).out);
 
     const Outcome none = Cli({"--solve", "--crc16", "--samples", path});
     EXPECT_EQ(none.status, 1);
-    EXPECT_EQ(none.out, "No parameter set fits all 4 samples. The first 2 already rule out "
-                        "every set.\n");
+    EXPECT_EQ(none.out, "Width tried: 16 bits, as asked.\nNo parameter set fits all 4 samples. "
+                        "The first 2 already rule out every set.\n");
+}
+
+// One sample, or one left after its duplicate: the catalogue's algorithms
+// that give it, as --find would, and what the algebra needs.
+TEST(QuenfoldCrc, OneSampleListsTheCatalogueAlgorithmsThatGiveIt) {
+    const Outcome one =
+        Cli({"--solve", "--sample-text", "123456789:0x4B37", "--sample-text", "123456789:4b37"});
+    EXPECT_EQ(one.status, 0);
+    EXPECT_EQ(one.out, "Widths tried: 15 to 16 bits, as the CRCs are written with 4 digits.\n"
+                       "--sample-text 2 duplicates --sample-text 1: it is left out, as it tells "
+                       "nothing new.\n"
+                       "width=16 poly=0x8005 init=0xffff refin=true refout=true xorout=0x0000 "
+                       "check=0x4b37 residue=0x0000 name=\"CRC-16/MODBUS\"\n"
+                       "  main window: 算法：CRC-16 初始值：FFFF 多项式：8005 异或值：0000 "
+                       "[ ]异或输出 [x]多项式逆序 [ ]表逆序 [ ]算法逆序\n"
+                       "One sample: this catalogue algorithm gives its CRC; solving for any "
+                       "parameters takes two samples or more.\n");
+    const Outcome none = Cli({"--solve", "--sample-text", "123456789:374B"});
+    EXPECT_EQ(none.status, 1);
+    EXPECT_EQ(none.out, "Widths tried: 14 to 16 bits, as the CRCs are written with 4 digits.\n"
+                        "Nothing fits as given; with the CRC's bytes swapped, CRC-16/MODBUS "
+                        "fits.\n"
+                        "One sample: no catalogue algorithm of the widths tried gives its CRC; "
+                        "solving for any parameters takes two samples or more.\n");
+}
+
+// CRCs as they go on the wire, low byte first, or left at the end of the
+// frame: nothing fits as given, and the output says what does.
+TEST(QuenfoldCrc, SaysWhatFitsTheCrcsInWireOrder) {
+    std::vector<std::string> swapped = {"--solve"}, framed = {"--solve"};
+    for (const std::string& frame : kModbusFrames) {
+        const std::string crc = ModbusCrc(frame);
+        const std::string wire = crc.substr(2) + crc.substr(0, 2);
+        swapped.insert(swapped.end(), {"--sample", frame + ":" + wire});
+        framed.insert(framed.end(), {"--sample", frame + " " + wire.substr(0, 2) + " " +
+                                                     wire.substr(2) + ":" + crc});
+    }
+    const Outcome bytes = Cli(swapped);
+    EXPECT_EQ(bytes.status, 1);
+    EXPECT_EQ(bytes.out, "Width tried: 16 bits, as the CRCs are written with 4 digits.\n"
+                         "Nothing fits as given; with each CRC's bytes swapped, CRC-16/MODBUS "
+                         "fits.\n" +
+                             kModbusAnswer +
+                             "Each polynomial is shown in its normal form; bit-reversed, with "
+                             "多项式逆序 toggled, it is the same set.\n");
+    const Outcome frames = Cli(framed);
+    EXPECT_EQ(frames.status, 1);
+    EXPECT_NE(frames.out.find("Nothing fits as given; with the CRC's bytes taken off the end of "
+                              "each sample's data, CRC-16/MODBUS fits.\n"),
+              std::string::npos)
+        << frames.out;
+}
+
+// When nothing searched fits, the summary names what was not searched and
+// the status is 3, not 1.
+TEST(QuenfoldCrc, SaysWhatWasNotSearched) {
+    std::mt19937 rng(8);
+    std::vector<std::string> args = {"--solve"};
+    for (int i = 0; i < 4; ++i)
+        args.insert(args.end(), {"--sample", Hex(rng(), "%08x") + ":" + Hex(rng() | 1u << 31)});
+    const Outcome outcome = Cli(args);
+    EXPECT_EQ(outcome.status, 3);
+    EXPECT_EQ(outcome.out,
+              "Width tried: 32 bits, as the CRCs are written with 8 digits.\n"
+              "No parameter set among those searched fits all 4 samples. The first 3 already "
+              "rule out every set searched.\n"
+              "Not searched: CRC-32 with the table and the update in different bit orders "
+              "(表逆序 and 算法逆序 set differently).\n");
+}
+
+// Long samples from a file: two frames of 1 MiB that differ only at their
+// end, with two short ones, are solved; two that differ throughout, with
+// nothing else, are answered as too long, with status 3.
+TEST(QuenfoldCrc, SolvesLongSamplesOrSaysTheyAreTooLong) {
+    const TempDir dir;
+    std::mt19937 rng(12);
+    const auto line = [&](const std::vector<std::uint8_t>& data) {
+        std::string text;
+        for (const std::uint8_t b : data)
+            text += Hex(b, "%02X");
+        const std::string crc =
+            Cli({"--preset", "CRC-32/ISO-HDLC", dir.Write("frame.bin", data)}).out.substr(0, 8);
+        return text + ":" + crc + "\n";
+    };
+    auto frame = RandomBytes(std::size_t{1} << 20, rng);
+    std::string samples = line(frame);
+    frame.back() ^= 0x5A;
+    samples += line(frame) + line(RandomBytes(10, rng)) + line(RandomBytes(17, rng));
+    const Outcome solved =
+        Cli({"--solve", "--samples", dir.Write("long.txt", {samples.begin(), samples.end()})});
+    EXPECT_EQ(solved.status, 0);
+    EXPECT_NE(solved.out.find("name=\"CRC-32/ISO-HDLC\"\n"), std::string::npos) << solved.out;
+    EXPECT_NE(solved.out.find("\nUnique: one parameter set fits all 4 samples"), std::string::npos);
+
+    const std::string two = line(RandomBytes(1 << 18, rng)) + line(RandomBytes(1 << 18, rng));
+    const Outcome tooLong =
+        Cli({"--solve", "--samples", dir.Write("two.txt", {two.begin(), two.end()})});
+    EXPECT_EQ(tooLong.status, 3);
+    EXPECT_NE(tooLong.out.find("The samples are too long for so few of them"), std::string::npos)
+        << tooLong.out;
 }
 
 } // namespace

@@ -47,7 +47,7 @@ TEST(QuenfoldCrcExecutable, ReadsStandardInputAndNamesEachFileWhenThereAreSevera
                                  "01 03 04 00 01 00 02:322A\\n\\n01 10 00 01 00 02 04 00 0A 01 "
                                  "02:3092' | $Q --solve --samples -");
     EXPECT_EQ(solved.status, 0);
-    EXPECT_NE(solved.out.find("  CRC-16/MODBUS\n"), std::string::npos) << solved.out;
+    EXPECT_NE(solved.out.find(" name=\"CRC-16/MODBUS\"\n"), std::string::npos) << solved.out;
 }
 
 TEST(QuenfoldCrcExecutable, ExitStatusAndMessages) {

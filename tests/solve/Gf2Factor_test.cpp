@@ -41,7 +41,7 @@ TEST(Gf2Factor, DivisorsOfDegreeAreExactlyThoseThatDivide) {
                 h = h * power;
         }
         for (int d = 1; d <= 10 && d <= h.Degree(); ++d) {
-            std::vector<std::uint64_t> expected;
+            std::vector<CrcWord> expected;
             for (std::uint64_t low = 0; low < (std::uint64_t{1} << d); ++low)
                 if (ModWord(h.Low64(), (std::uint64_t{1} << d) | low) == 0)
                     expected.push_back((std::uint64_t{1} << d) | low);
@@ -70,7 +70,7 @@ TEST(Gf2Factor, LongPolynomialsKeepTheirSmallFactors) {
 
         const auto divisors = DivisorsOfDegree(SmallFactors(g, p.Degree()), p.Degree(), 1 << 12);
         ASSERT_TRUE(divisors);
-        EXPECT_NE(std::find(divisors->begin(), divisors->end(), p.Low64()), divisors->end());
+        EXPECT_NE(std::find(divisors->begin(), divisors->end(), p.Low128()), divisors->end());
         EXPECT_EQ(p.Squared(), p * p);
     }
 }
