@@ -234,6 +234,104 @@ void BM_Calculate(benchmark::State& state, Layout layout) {
     state.SetBytesProcessed(std::int64_t(state.iterations()) * std::int64_t(kDataSize));
 }
 
+// What a user does first right after the import, or after the toggle to the
+// hexadecimal view: the memo has not had a moment to measure its rows.
+enum class Fresh { Import, Toggle };
+
+void MakeFresh(Window& w, Fresh fresh) {
+    if (fresh == Fresh::Import) {
+        w.Form().BtnImportClick();
+    } else {
+        w.Prepare(Env().text, false);
+        w.HexBox()->click();
+    }
+}
+
+// Scrolls to the middle of the data and clicks there, as a user puts the
+// caret in the middle.
+void CaretToTheMiddle(Window& w) {
+    MemoEdit* memo = w.Memo();
+    QScrollBar* bar = memo->verticalScrollBar();
+    bar->setSliderPosition(bar->maximum() / 2);
+    const QPoint centre = memo->viewport()->rect().center();
+    QTest::mouseClick(memo->viewport(), Qt::LeftButton, {}, centre);
+}
+
+// One action timed with the repaint after it, each time straight after a
+// fresh text, without the event loop running in between.
+template <class Setup, class Action>
+void MeasureFresh(benchmark::State& state, Fresh fresh, Setup setup, Action action) {
+    Window window(Env().path);
+    MemoEdit* memo = window.Memo();
+    for (auto _ : state) {
+        state.PauseTiming();
+        MakeFresh(window, fresh);
+        memo->setFocus();
+        setup(window);
+        state.ResumeTiming();
+        action(*memo);
+        memo->viewport()->repaint();
+    }
+}
+
+void BM_FreshKeystroke(benchmark::State& state, Fresh fresh) {
+    MeasureFresh(state, fresh, CaretToTheMiddle,
+                 [](MemoEdit& memo) { QTest::keyClick(&memo, Qt::Key_A); });
+}
+
+void BM_FreshPageDown(benchmark::State& state, Fresh fresh) {
+    MeasureFresh(state, fresh, CaretToTheMiddle,
+                 [](MemoEdit& memo) { QTest::keyClick(&memo, Qt::Key_PageDown); });
+}
+
+void BM_FreshCtrlEnd(benchmark::State& state, Fresh fresh) {
+    MeasureFresh(
+        state, fresh, [](Window&) {},
+        [](MemoEdit& memo) { QTest::keyClick(&memo, Qt::Key_End, Qt::ControlModifier); });
+}
+
+// 64 MiB of random data imported into a fresh window: the time, and the
+// peak of resident memory per byte of the file, the import's own and the
+// whole program's. Run it alone (--benchmark_filter=ImportLargeFile) for the
+// program's peak to be that of a program that has done nothing else.
+void BM_ImportLargeFile(benchmark::State& state) {
+    constexpr std::size_t kSize = std::size_t{64} << 20;
+    char name[] = "/tmp/dataview_bench-large-XXXXXX.bin";
+    ::close(::mkstemps(name, 4));
+    {
+        std::ofstream file(name, std::ios::binary);
+        std::mt19937_64 rng(9);
+        std::vector<std::uint64_t> block(1 << 16);
+        for (std::size_t written = 0; written < kSize; written += block.size() * 8) {
+            for (std::uint64_t& word : block)
+                word = rng();
+            file.write(reinterpret_cast<const char*>(block.data()),
+                       static_cast<std::streamsize>(block.size() * 8));
+        }
+    }
+    Window window(name);
+    PeakMeter meter;
+    long programPeak = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        window.Prepare({}, true);
+        meter.Start();
+        state.ResumeTiming();
+        window.Form().BtnImportClick();
+        QApplication::processEvents();
+        state.PauseTiming();
+        programPeak = std::max(programPeak, StatusKiB("VmHWM:"));
+        meter.Stop();
+        state.ResumeTiming();
+    }
+    std::remove(name);
+    if (window.Memo()->Text().Size() != HexLinesSize(kSize))
+        state.SkipWithError("wrong size");
+    meter.Report(state, kSize, "peak_per_file_byte");
+    state.counters["program_peak_per_file_byte"] =
+        static_cast<double>(programPeak) * 1024.0 / static_cast<double>(kSize);
+}
+
 // The whole hexadecimal view, 48 MiB, pasted from the clipboard into an empty memo.
 void BM_PasteAll(benchmark::State& state) {
     Window window(Env().path);
@@ -286,4 +384,18 @@ BENCHMARK_CAPTURE(BM_Calculate, one_line, Layout::OneLine)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->Iterations(3);
+BENCHMARK(BM_ImportLargeFile)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 BENCHMARK(BM_PasteAll)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
+// Each straight after the import (lines) or the toggle (one line).
+#define FRESH_BENCHMARK(name)                                                                      \
+    BENCHMARK_CAPTURE(name, import, Fresh::Import)                                                 \
+        ->Unit(benchmark::kMillisecond)                                                            \
+        ->UseRealTime()                                                                            \
+        ->Iterations(5);                                                                           \
+    BENCHMARK_CAPTURE(name, toggle, Fresh::Toggle)                                                 \
+        ->Unit(benchmark::kMillisecond)                                                            \
+        ->UseRealTime()                                                                            \
+        ->Iterations(5)
+FRESH_BENCHMARK(BM_FreshKeystroke);
+FRESH_BENCHMARK(BM_FreshPageDown);
+FRESH_BENCHMARK(BM_FreshCtrlEnd);

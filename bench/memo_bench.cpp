@@ -139,6 +139,27 @@ void BM_WrapEditInTheMiddle(benchmark::State& state) {
     }
 }
 
+// The first character typed in the middle straight after the text came in,
+// before any row was measured, and the caret's row found after it.
+void BM_WrapFirstEditInTheMiddle(benchmark::State& state) {
+    TextBuffer buffer;
+    buffer.Assign(TextOf(state));
+    Advances advances(FixedAdvance);
+    const std::uint64_t middle = buffer.CharStart(buffer.Size() / 2);
+    for (auto _ : state) {
+        state.PauseTiming();
+        WrapIndex wrap(buffer, advances);
+        wrap.SetGeometry(kGeometry);
+        state.ResumeTiming();
+        buffer.Replace(middle, 0, "A");
+        wrap.Edited({middle, 0, 1});
+        benchmark::DoNotOptimize(wrap.RowContaining(middle + 1));
+        state.PauseTiming();
+        buffer.Replace(middle, 1, {});
+        state.ResumeTiming();
+    }
+}
+
 void BM_WrapRowAt(benchmark::State& state) {
     Wrapped w(TextOf(state));
     std::mt19937_64 rng(7);
@@ -155,4 +176,5 @@ BENCHMARK(BM_BufferCopyAll)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime(
 BENCHMARK(BM_BufferPositions)->Arg(0)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_WrapSettleAll)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_WrapEditInTheMiddle)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_WrapFirstEditInTheMiddle)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_WrapRowAt)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);

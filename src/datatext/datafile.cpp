@@ -18,6 +18,8 @@
 namespace {
 
 constexpr std::size_t kReadChunk = std::size_t{1} << 20;
+// File bytes the binary import formats at a time.
+constexpr std::size_t kHexReadBlock = std::size_t{64} << 10;
 constexpr int kMaxLinkHops = 40;
 
 class FileDescriptor {
@@ -131,36 +133,6 @@ public:
 private:
     std::uint64_t length_ = 0;
     bool lastCr_ = false;
-};
-
-// The hexadecimal lines of the binary import, written as the bytes arrive.
-class HexLineWriter {
-public:
-    explicit HexLineWriter(std::string& text) : text_(text) {}
-
-    void Append(const unsigned char* bytes, std::size_t count) {
-        const std::size_t at = text_.size();
-        text_.resize(at + 3 * count + 2 * (count / 16 + 1));
-        char* out = text_.data() + at;
-        for (std::size_t i = 0; i < count; ++i) {
-            *out++ = kUpperHexDigits[bytes[i] >> 4];
-            *out++ = kUpperHexDigits[bytes[i] & 0xF];
-            *out++ = ' ';
-            if (++inLine_ == 16) {
-                *out++ = '\r';
-                *out++ = '\n';
-                inLine_ = 0;
-            }
-        }
-        text_.resize(static_cast<std::size_t>(out - text_.data()));
-    }
-
-    // The last line, of 0 to 15 pairs, is ended too.
-    void Finish() { text_.append("\r\n", 2); }
-
-private:
-    std::string& text_;
-    int inLine_ = 0;
 };
 
 // Where a save must write: the file at the end of a chain of symbolic links,
@@ -295,34 +267,66 @@ std::uint64_t HexLinesSize(std::uint64_t size) {
     return 3 * size + 2 * (size / 16 + 1);
 }
 
-std::string ReadBinaryFileAsHexLines(const std::string& path, std::size_t capacity) {
+HexLinesReader::HexLinesReader(const std::string& path, std::size_t capacity)
+    : path_(path), capacity_(capacity) {
     struct stat st {};
     FileDescriptor fd(OpenRegularFile(path, st));
     if (fd.Get() < 0)
         throw InOutError(errno);
     // Refused before anything is read, whatever size the file has.
-    const std::uint64_t size = HexLinesSize(static_cast<std::uint64_t>(st.st_size));
-    if (size > capacity)
+    expected_ = HexLinesSize(static_cast<std::uint64_t>(st.st_size));
+    if (expected_ > capacity)
         throw ECapacityError();
-    std::string text;
-    ReserveLarge(text, static_cast<std::size_t>(size));
-    HexLineWriter writer(text);
-    std::array<unsigned char, 64 * 1024> buffer;
-    std::uint64_t total = 0;
-    for (;;) {
-        const ssize_t got =
-            ReadSome(fd.Get(), reinterpret_cast<char*>(buffer.data()), buffer.size());
-        if (got < 0)
-            throw ReadError(path, errno);
-        if (got == 0)
-            break;
-        // A file that grows is held to the capacity too.
-        total += static_cast<std::uint64_t>(got);
-        if (HexLinesSize(total) > capacity)
-            throw ECapacityError();
-        writer.Append(buffer.data(), static_cast<std::size_t>(got));
+    fd_ = fd.Release();
+}
+
+HexLinesReader::~HexLinesReader() {
+    ::close(fd_);
+}
+
+std::string_view HexLinesReader::Next() {
+    block_.clear();
+    if (done_)
+        return {};
+    std::array<unsigned char, kHexReadBlock> buffer;
+    const ssize_t got = ReadSome(fd_, reinterpret_cast<char*>(buffer.data()), buffer.size());
+    if (got < 0)
+        throw ReadError(path_, errno);
+    // A file that grows is held to the capacity too.
+    read_ += static_cast<std::uint64_t>(got);
+    if (HexLinesSize(read_) > capacity_)
+        throw ECapacityError();
+    Format(buffer.data(), static_cast<std::size_t>(got));
+    if (got == 0) {
+        // The last line, of 0 to 15 pairs, is ended too.
+        block_.append("\r\n", 2);
+        done_ = true;
     }
-    writer.Finish();
+    return block_;
+}
+
+void HexLinesReader::Format(const unsigned char* bytes, std::size_t count) {
+    block_.resize(3 * count + 2 * (count / 16 + 1));
+    char* out = block_.data();
+    for (std::size_t i = 0; i < count; ++i) {
+        *out++ = kUpperHexDigits[bytes[i] >> 4];
+        *out++ = kUpperHexDigits[bytes[i] & 0xF];
+        *out++ = ' ';
+        if (++inLine_ == 16) {
+            *out++ = '\r';
+            *out++ = '\n';
+            inLine_ = 0;
+        }
+    }
+    block_.resize(static_cast<std::size_t>(out - block_.data()));
+}
+
+std::string ReadBinaryFileAsHexLines(const std::string& path, std::size_t capacity) {
+    HexLinesReader lines(path, capacity);
+    std::string text;
+    ReserveLarge(text, static_cast<std::size_t>(lines.ExpectedSize()));
+    for (std::string_view block = lines.Next(); !block.empty(); block = lines.Next())
+        text.append(block);
     return text;
 }
 

@@ -35,6 +35,36 @@ std::uint64_t HexLinesSize(std::uint64_t size);
 // opened for reading only.
 std::string ReadBinaryFileAsHexLines(const std::string& path, std::size_t capacity);
 
+// The same text a block of the file at a time, so that it need never be held
+// whole: Next() gives the lines of the next block read, an empty view once
+// the text is done. The file is opened, and refused as by
+// ReadBinaryFileAsHexLines, on construction; read errors and a text beyond
+// capacity are thrown by Next().
+class HexLinesReader {
+public:
+    HexLinesReader(const std::string& path, std::size_t capacity);
+    ~HexLinesReader();
+    HexLinesReader(const HexLinesReader&) = delete;
+    HexLinesReader& operator=(const HexLinesReader&) = delete;
+
+    // The text's length for the size the file had when it was opened.
+    std::uint64_t ExpectedSize() const { return expected_; }
+    // Valid until the next call.
+    std::string_view Next();
+
+private:
+    void Format(const unsigned char* bytes, std::size_t count);
+
+    std::string path_;
+    std::size_t capacity_;
+    int fd_ = -1;
+    std::uint64_t expected_ = 0;
+    std::uint64_t read_ = 0;
+    int inLine_ = 0; // pairs in the last line so far
+    bool done_ = false;
+    std::string block_;
+};
+
 // The import's text of a file of kind Text or Binary, made whole before the
 // memo takes it, so that a failure leaves the memo as it was.
 std::string ReadDataFile(const std::string& path, DataFileKind kind, std::size_t capacity);

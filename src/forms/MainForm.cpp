@@ -226,7 +226,12 @@ void TForm1::ImportFile(const QString& fileName) {
     if (kind == DataFileKind::Other)
         return;
     // Replaced only once the file has been read whole: a failed import leaves it as it was.
-    SetMemoText(*ui->Memo1, ReadDataFile(path, kind, kMemoCapacity));
+    if (kind == DataFileKind::Binary) {
+        HexLinesReader lines(path, kMemoCapacity);
+        SetMemoText(*ui->Memo1, lines);
+    } else {
+        SetMemoText(*ui->Memo1, ReadDataFile(path, kind, kMemoCapacity));
+    }
 }
 
 void TForm1::BtnSaveClick() {

@@ -12,9 +12,15 @@ void Release(std::string& bytes) {
 } // namespace
 
 void MemoDocument::Reset(std::string_view bytes) {
-    text_.Assign(bytes);
+    TextBuffer::Builder text;
+    text.Append(bytes);
+    Reset(std::move(text));
+}
+
+void MemoDocument::Reset(TextBuffer::Builder&& text) {
     steps_.clear();
     done_ = 0;
+    text_.Assign(std::move(text));
 }
 
 // Typing extends an insertion it continues, unless that ended a line;

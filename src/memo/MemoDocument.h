@@ -36,6 +36,7 @@ public:
 
     // Replaces the whole text and forgets the history.
     void Reset(std::string_view bytes);
+    void Reset(TextBuffer::Builder&& text);
 
     // applied(change, removedBytes), if given, runs after each change is made.
     using Observer = std::function<void(const TextChange&, std::string_view)>;

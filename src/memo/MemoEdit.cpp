@@ -80,11 +80,17 @@ int MemoEdit::blockCount() const {
 }
 
 void MemoEdit::SetText(std::string_view memoText) {
+    TextBuffer::Builder text;
+    text.Append(memoText);
+    SetText(std::move(text));
+}
+
+void MemoEdit::SetText(TextBuffer::Builder&& memoText) {
     const std::uint64_t unitsBefore = Text().Units();
     const std::uint64_t bytesBefore = Text().Size();
     // Only a screen reader is told what went; only then is it kept.
     const std::string old = QAccessible::isActive() ? Text().Text() : std::string();
-    document_.Reset(memoText);
+    document_.Reset(std::move(memoText));
     anchor_ = cursor_ = 0;
     topOffset_ = 0;
     preferredX_.reset();
@@ -99,7 +105,7 @@ void MemoEdit::SetText(std::string_view memoText) {
 }
 
 void MemoEdit::clear() {
-    SetText({});
+    SetText(std::string_view());
 }
 
 int MemoEdit::PositionOf(std::uint64_t offset) const {

@@ -30,6 +30,7 @@
 #include <string>
 #include <string_view>
 
+class HexLinesReader;
 class QMenu;
 class QMimeData;
 class RowLayout;
@@ -61,6 +62,7 @@ public:
     // Replaces the text with a memo text (CR LF breaks only, no 00 byte) and
     // forgets the undo history.
     void SetText(std::string_view memoText);
+    void SetText(TextBuffer::Builder&& memoText);
     // The selection in bytes of the memo text; offsets must be character boundaries.
     std::uint64_t AnchorOffset() const { return anchor_; }
     std::uint64_t CursorOffset() const { return cursor_; }
@@ -231,4 +233,8 @@ private:
 // positions (a line break counting two).
 std::string MemoText(const MemoEdit& memo);
 void SetMemoText(MemoEdit& memo, std::string_view text);
+// The binary import's lines, taken block by block straight into the memo's
+// chunks, so that the text is never held whole besides; the memo keeps its
+// text if reading fails.
+void SetMemoText(MemoEdit& memo, HexLinesReader& lines);
 void SelectMemoText(MemoEdit& memo, qsizetype start, qsizetype length);

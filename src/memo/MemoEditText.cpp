@@ -1,5 +1,6 @@
 // The memo layer's functions for a MemoEdit, straight on its bytes.
 #include "MemoEdit.h"
+#include "datafile.h"
 #include "memocodec.h"
 #include "memotext.h"
 
@@ -15,6 +16,13 @@ void SetMemoText(MemoEdit& memo, std::string_view text) {
     CheckMemoCapacity(text.size());
     const std::optional<std::string> normal = memocodec::ToMemoForm(text);
     memo.SetText(normal ? std::string_view(*normal) : text);
+}
+
+void SetMemoText(MemoEdit& memo, HexLinesReader& lines) {
+    TextBuffer::Builder text(lines.ExpectedSize());
+    for (std::string_view block = lines.Next(); !block.empty(); block = lines.Next())
+        text.Append(block);
+    memo.SetText(std::move(text));
 }
 
 void SelectMemoText(MemoEdit& memo, qsizetype start, qsizetype length) {

@@ -19,8 +19,9 @@
 
 namespace {
 
-// Bytes of rows measured per turn of the event loop while the text settles.
-constexpr std::uint64_t kSettleSlice = std::uint64_t{1} << 20;
+// Bytes of rows measured per turn of the event loop while the text settles:
+// a millisecond or two, so that a key pressed meanwhile waits no longer.
+constexpr std::uint64_t kSettleSlice = std::uint64_t{256} << 10;
 
 } // namespace
 

@@ -18,54 +18,29 @@ constexpr std::size_t kMin = 1024;
 
 using memocodec::IsContinuation;
 
-// The bytes of a few string views read as one.
-class Parts {
-public:
-    explicit Parts(const std::vector<std::string_view>& parts) : parts_(parts) {
-        for (const std::string_view part : parts)
-            size_ += part.size();
-    }
-    std::size_t Size() const { return size_; }
-    unsigned char At(std::size_t i) const {
-        for (const std::string_view part : parts_) {
-            if (i < part.size())
-                return static_cast<unsigned char>(part[i]);
-            i -= part.size();
-        }
-        return 0;
-    }
-    // Whether no character spans the place before byte i.
-    bool Stable(std::size_t i) const {
-        if (i == 0 || i >= size_)
-            return true;
-        const unsigned char byte = At(i);
-        if (byte == '\n')
-            return false;
-        if (!IsContinuation(byte))
-            return true;
-        return i >= 3 && IsContinuation(At(i - 1)) && IsContinuation(At(i - 2)) &&
-               IsContinuation(At(i - 3));
-    }
-    void CopyTo(std::size_t from, std::size_t length, char* out) const {
-        for (const std::string_view part : parts_) {
-            if (length == 0)
-                return;
-            if (from >= part.size()) {
-                from -= part.size();
-                continue;
-            }
-            const std::size_t n = std::min(length, part.size() - from);
-            std::memcpy(out, part.data() + from, n);
-            out += n;
-            length -= n;
-            from = 0;
-        }
-    }
+// Bytes appended to a builder at a time: the bytes a builder holds outside
+// its chunks stay this few.
+constexpr std::size_t kSlice = std::size_t{64} << 10;
 
-private:
-    const std::vector<std::string_view>& parts_;
-    std::size_t size_ = 0;
-};
+// Blocks of chunk bytes: the first of a text of unknown size, and the
+// largest, in huge pages.
+constexpr std::uint64_t kBlockMin = std::uint64_t{16} << 10;
+constexpr std::uint64_t kBlockMax = std::uint64_t{32} << 20;
+
+// Whether no character spans the place before byte i of bytes; the places
+// before the first byte and after the last are taken to be stable.
+bool Stable(std::string_view bytes, std::size_t i) {
+    if (i == 0 || i >= bytes.size())
+        return true;
+    const unsigned char byte = static_cast<unsigned char>(bytes[i]);
+    if (byte == '\n')
+        return false;
+    if (!IsContinuation(byte))
+        return true;
+    return i >= 3 && IsContinuation(static_cast<unsigned char>(bytes[i - 1])) &&
+           IsContinuation(static_cast<unsigned char>(bytes[i - 2])) &&
+           IsContinuation(static_cast<unsigned char>(bytes[i - 3]));
+}
 
 // The n-th LF (0-based) of data.
 std::size_t NthLineFeed(std::string_view data, std::uint64_t n) {
@@ -78,46 +53,99 @@ std::size_t NthLineFeed(std::string_view data, std::uint64_t n) {
 } // namespace
 
 TextBuffer::TextBuffer() {
-    Assign({});
+    Assign(std::string_view());
 }
 
 bool TextBuffer::StableBoundary(std::string_view bytes, std::size_t at) {
-    const std::vector<std::string_view> parts{bytes};
-    return Parts(parts).Stable(at);
+    return Stable(bytes, at);
 }
 
-TextBuffer::Chunk TextBuffer::MakeChunk(std::string data) {
+TextBuffer::BlockHold::BlockHold(Block* block) : block_(block) {
+    ++block_->holds;
+}
+
+TextBuffer::BlockHold& TextBuffer::BlockHold::operator=(BlockHold&& other) noexcept {
+    if (this != &other) {
+        Release();
+        block_ = std::exchange(other.block_, nullptr);
+    }
+    return *this;
+}
+
+void TextBuffer::BlockHold::Release() noexcept {
+    if (block_ && --block_->holds == 0)
+        delete block_;
+    block_ = nullptr;
+}
+
+TextBuffer::Chunk TextBuffer::Builder::Store(std::string_view bytes) {
+    if (!block_ || block_->bytes.capacity() - block_->bytes.size() < bytes.size()) {
+        // Sized for what is still expected, else growing with the text.
+        const std::uint64_t left = expected_ > stored_ ? expected_ - stored_ : 0;
+        const std::uint64_t grown = block_ ? 2 * block_->bytes.capacity() : kBlockMin;
+        const std::size_t capacity = std::max<std::size_t>(
+            bytes.size(), static_cast<std::size_t>(std::min(left > 0 ? left : grown, kBlockMax)));
+        block_ = new Block;
+        hold_ = BlockHold(block_);
+        ReserveLarge(block_->bytes, capacity);
+    }
+    const std::size_t at = block_->bytes.size();
+    block_->bytes.append(bytes);
+    stored_ += bytes.size();
     Chunk chunk;
-    chunk.sum.bytes = data.size();
-    chunk.sum.units = memocodec::CountMemoUnits(data);
-    chunk.sum.breaks = static_cast<std::uint64_t>(std::count(data.begin(), data.end(), '\n'));
-    chunk.data = std::move(data);
+    chunk.data = std::string_view(block_->bytes).substr(at);
+    chunk.sum.bytes = bytes.size();
+    chunk.sum.units = memocodec::CountMemoUnits(bytes);
+    chunk.sum.breaks = static_cast<std::uint64_t>(std::count(bytes.begin(), bytes.end(), '\n'));
+    chunk.hold = BlockHold(block_);
     return chunk;
 }
 
-std::vector<TextBuffer::Chunk> TextBuffer::Chunked(const std::vector<std::string_view>& parts) {
-    const Parts bytes(parts);
-    std::vector<Chunk> chunks;
-    chunks.reserve(bytes.Size() / kTarget + 1);
+void TextBuffer::Builder::Append(std::string_view bytes) {
+    size_ += bytes.size();
+    while (!bytes.empty()) {
+        const std::size_t n = std::min(bytes.size(), kSlice);
+        pending_.append(bytes.substr(0, n));
+        bytes.remove_prefix(n);
+        Cut(false);
+    }
+}
+
+// A chunk ends at the first stable boundary from kTarget bytes on, unless
+// fewer than kMin bytes would follow that; the last one takes the rest.
+void TextBuffer::Builder::Cut(bool atEnd) {
+    const std::string_view bytes = pending_;
     std::size_t start = 0;
-    do {
+    while (start < bytes.size() || (atEnd && chunks_.empty())) {
         std::size_t end = start + kTarget;
-        if (end + kMin >= bytes.Size()) {
-            end = bytes.Size();
+        if (end + kMin >= bytes.size()) {
+            if (!atEnd)
+                break;
+            end = bytes.size();
         } else {
-            while (!bytes.Stable(end))
+            // At most three bytes on: well inside the kMin bytes known to follow.
+            while (!Stable(bytes, end))
                 ++end;
         }
-        std::string data(end - start, '\0');
-        bytes.CopyTo(start, end - start, data.data());
-        chunks.push_back(MakeChunk(std::move(data)));
+        chunks_.push_back(Store(bytes.substr(start, end - start)));
         start = end;
-    } while (start < bytes.Size());
-    return chunks;
+    }
+    pending_.erase(0, start);
+}
+
+std::vector<TextBuffer::Chunk> TextBuffer::Builder::Finish() && {
+    Cut(true);
+    return std::move(chunks_);
 }
 
 void TextBuffer::Assign(std::string_view bytes) {
-    chunks_.Assign(Chunked({bytes}));
+    Builder built(bytes.size());
+    built.Append(bytes);
+    Assign(std::move(built));
+}
+
+void TextBuffer::Assign(Builder&& built) {
+    chunks_.Assign(std::move(built).Finish());
 }
 
 TextBuffer::Tree::Found TextBuffer::ChunkAt(std::uint64_t offset) const {
@@ -136,9 +164,11 @@ void TextBuffer::Replace(std::uint64_t offset, std::uint64_t removed, std::strin
     const Tree::Found tail = chunks_.At(to - 1);
     const std::uint64_t start = chunks_.At(from).before.bytes;
     const std::uint64_t end = tail.before.bytes + tail.leaf->data.size();
-    const std::string prefix = Copy(start, offset - start);
-    const std::string suffix = Copy(offset + removed, end - offset - removed);
-    chunks_.Replace(from, to, Chunked({prefix, inserted, suffix}));
+    Builder stretch(end - start - removed + inserted.size());
+    stretch.Append(Copy(start, offset - start));
+    stretch.Append(inserted);
+    stretch.Append(Copy(offset + removed, end - offset - removed));
+    chunks_.Replace(from, to, std::move(stretch).Finish());
 }
 
 std::string TextBuffer::Copy(std::uint64_t offset, std::uint64_t length) const {

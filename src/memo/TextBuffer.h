@@ -17,14 +17,61 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 class TextBuffer {
+    struct Chunk;
+    struct Block;
+
+    // A chunk's hold on the block its bytes are in: the block goes with the
+    // last hold on it.
+    class BlockHold {
+    public:
+        BlockHold() = default;
+        explicit BlockHold(Block* block);
+        BlockHold(BlockHold&& other) noexcept : block_(std::exchange(other.block_, nullptr)) {}
+        BlockHold& operator=(BlockHold&& other) noexcept;
+        ~BlockHold() { Release(); }
+
+    private:
+        void Release() noexcept;
+        Block* block_ = nullptr;
+    };
+
 public:
+    // A text made piece by piece, for one too large to hold twice: the bytes
+    // go into chunks as they come, cut as the whole text would be.
+    class Builder {
+    public:
+        // expectedSize, if known, sizes the blocks the bytes are kept in.
+        explicit Builder(std::uint64_t expectedSize = 0) : expected_(expectedSize) {}
+        void Append(std::string_view bytes);
+        std::uint64_t Size() const { return size_; }
+
+    private:
+        friend class TextBuffer;
+        // Cuts chunks off the bytes not yet in one, as far as the bytes after
+        // them show where; all of them at the end.
+        void Cut(bool atEnd);
+        // The bytes of a chunk, copied into the current block or a new one.
+        Chunk Store(std::string_view bytes);
+        std::vector<Chunk> Finish() &&;
+
+        std::vector<Chunk> chunks_;
+        std::string pending_;
+        std::uint64_t size_ = 0;
+        std::uint64_t expected_;
+        std::uint64_t stored_ = 0;
+        Block* block_ = nullptr;
+        BlockHold hold_; // on block_, while it takes bytes
+    };
+
     TextBuffer();
 
     // Replaces the whole text with bytes, taken as they are.
     void Assign(std::string_view bytes);
+    void Assign(Builder&& built);
     // Replaces removed bytes from offset with inserted ones.
     void Replace(std::uint64_t offset, std::uint64_t removed, std::string_view inserted);
 
@@ -82,15 +129,21 @@ private:
             return {bytes + o.bytes, units + o.units, breaks + o.breaks};
         }
     };
+    // Chunk bytes lie in blocks, many chunks to a block, so that a large
+    // text takes few allocations, in huge pages. Bytes of chunks an edit
+    // rewrote stay in their block until its last chunk goes.
+    struct Block {
+        std::string bytes; // never beyond its capacity, so that chunks stay put
+        std::size_t holds = 0;
+    };
     struct Chunk {
-        std::string data;
+        std::string_view data;
         Sum sum;
+        BlockHold hold;
         Sum Summary() const { return sum; }
     };
     using Tree = SumTree<Chunk, Sum>;
 
-    static Chunk MakeChunk(std::string data);
-    static std::vector<Chunk> Chunked(const std::vector<std::string_view>& parts);
     Tree::Found ChunkAt(std::uint64_t offset) const;
 
     Tree chunks_;

@@ -8,6 +8,8 @@ namespace {
 constexpr std::uint64_t kRunTarget = 4096;
 // A row is never narrower than this, in 1/64 pixel.
 constexpr std::int32_t kMinimumWidth = 16 * 64;
+// How far back a start near an offset looks for a blank.
+constexpr std::uint64_t kNearbyReach = 64;
 
 } // namespace
 
@@ -151,28 +153,57 @@ void WrapIndex::SplitRunAt(std::uint64_t offset) {
     runs_.Replace(run.index, run.index + 1, {head, tail});
 }
 
+std::uint64_t WrapIndex::NearbyStart(std::uint64_t offset) const {
+    // After the last blank shortly before offset, where a row of a long line
+    // most likely starts; else at offset's character.
+    std::uint64_t start = text_.CharStart(offset);
+    for (std::uint64_t at = start; at > 0 && start - at < kNearbyReach; --at) {
+        const unsigned char byte = text_.ByteAt(at - 1);
+        if (byte == ' ' || byte == '\t' || byte == '\n')
+            return at;
+    }
+    return start;
+}
+
+void WrapIndex::SplitPendingAt(std::size_t which, std::uint64_t lineStart) {
+    SplitRunAt(lineStart);
+    const Interval tail{lineStart, pending_[which].end};
+    pending_[which].end = lineStart;
+    pending_.insert(pending_.begin() + static_cast<std::ptrdiff_t>(which) + 1, tail);
+}
+
+std::optional<std::size_t> WrapIndex::SplitAtNearLine(std::uint64_t offset) {
+    const Interval* interval = PendingAt(offset);
+    if (!interval || offset - interval->begin <= budgets_.query)
+        return std::nullopt;
+    // A line start is a row start whatever came before it.
+    const std::uint64_t lineStart = text_.LineStart(offset);
+    if (lineStart <= interval->begin || offset - lineStart > budgets_.query)
+        return std::nullopt;
+    const auto which = static_cast<std::size_t>(interval - pending_.data());
+    SplitPendingAt(which, lineStart);
+    return which + 1;
+}
+
 void WrapIndex::Materialize(std::uint64_t offset) {
     const Interval* interval = PendingAt(offset);
     if (!interval)
         return;
-    auto which = static_cast<std::size_t>(interval - pending_.data());
     if (offset - interval->begin <= budgets_.query) {
-        SettleInterval(which, 0, offset + budgets_.slack);
+        SettleInterval(static_cast<std::size_t>(interval - pending_.data()), 0,
+                       offset + budgets_.slack);
         return;
     }
-    // A line start is a row start whatever came before it.
-    const std::uint64_t lineStart = text_.LineStart(offset);
-    if (lineStart > interval->begin && offset - lineStart <= budgets_.query) {
-        SplitRunAt(lineStart);
-        const Interval tail{lineStart, interval->end};
-        pending_[which].end = lineStart;
-        pending_.insert(pending_.begin() + static_cast<std::ptrdiff_t>(which) + 1, tail);
-        SettleInterval(which + 1, 0, offset + budgets_.slack);
+    if (const std::optional<std::size_t> which = SplitAtNearLine(offset)) {
+        SettleInterval(*which, 0, offset + budgets_.slack);
         return;
     }
     // Too far from any known row start: rows are shown from a start near
-    // offset, on a run boundary Settle() will look past.
-    SplitRunAt(text_.CharStart(offset));
+    // offset, on a run boundary Settle() will look past. A boundary close
+    // enough before offset already serves, so that rows stay where they were
+    // shown while the user works there.
+    if (offset - RunAt(offset).before.bytes > budgets_.slack)
+        SplitRunAt(NearbyStart(offset));
 }
 
 WrapIndex::Row WrapIndex::RowAt(std::uint64_t index) {
@@ -188,15 +219,16 @@ WrapIndex::Row WrapIndex::RowAt(std::uint64_t index) {
         run = runs_.Find(byRows, index);
     }
     Row row{run.before.rows, run.before.bytes, run.before.bytes, FromTrueStart(run)};
+    // Estimated rows may be more than the text holds: the last row then.
     std::uint64_t skip = index - run.before.rows;
     Scan(row.start, [&](std::uint64_t end) {
         row.end = end;
-        if (skip == 0)
+        if (skip == 0 || end == Total())
             return false;
         --skip;
         ++row.index;
         row.start = end;
-        return end < Total();
+        return true;
     });
     return row;
 }
@@ -235,18 +267,28 @@ void WrapIndex::Edited(const TextChange& change) {
         static_cast<std::int64_t>(change.added) - static_cast<std::int64_t>(change.removed);
     const std::uint64_t oldTotal = Total() + change.removed - change.added;
 
+    // Deep in a pending interval, a line start near the edit is a true row
+    // start to wrap from (the text before the edit is as it was).
+    SplitAtNearLine(o);
+    // Wrapped at once only when a true row start is near; otherwise rows near
+    // the edit are shown from the run they were shown from, and Settle()
+    // measures them when it gets there.
+    const Interval* holding = PendingAt(o);
+    const bool far = holding && o - holding->begin > budgets_.query;
+
     // From a row start three rows before the edit, or its line's start: rows
     // before that cannot change (the runs are still those of the old text).
     const Tree::Found at = RunAt(o);
     std::size_t first = at.index;
     std::uint64_t rowsBack = 0;
-    while (first > 0 && rowsBack < 3 && !IsLineStart(runs_.At(first).before.bytes))
+    while (!far && first > 0 && rowsBack < 3 && !IsLineStart(runs_.At(first).before.bytes))
         rowsBack += runs_.At(--first).leaf->rows;
     const Tree::Found end = RunAt(std::min(o + change.removed, oldTotal - 1));
     std::uint64_t begin = runs_.At(first).before.bytes;
     std::uint64_t oldEnd = end.before.bytes + end.leaf->bytes;
 
     // Pending intervals the edit touches join its own; later ones move.
+    std::uint64_t intervalBegin = begin;
     std::uint64_t pendingEnd = 0;
     std::vector<Interval> kept;
     for (const Interval& interval : pending_) {
@@ -256,11 +298,15 @@ void WrapIndex::Edited(const TextChange& change) {
             kept.push_back({interval.begin + shift, interval.end + shift});
         } else {
             // It ends past the edit, or somewhere the edit replaced.
-            begin = std::min(begin, interval.begin);
+            intervalBegin = std::min(intervalBegin, interval.begin);
             if (interval.end > o + change.removed)
                 pendingEnd = std::max(pendingEnd, interval.end + shift);
         }
     }
+    // Three rows back may lie deep in a pending interval too.
+    const bool wrapNow = !far && o - intervalBegin <= budgets_.query;
+    if (wrapNow)
+        begin = intervalBegin;
     const Tree::Found head = RunAt(begin);
     const std::uint64_t rows = end.before.rows + end.leaf->rows - head.before.rows;
     oldEnd = static_cast<std::uint64_t>(static_cast<std::int64_t>(oldEnd) + shift);
@@ -276,7 +322,7 @@ void WrapIndex::Edited(const TextChange& change) {
         const Tree::Found run = RunAt(nextLine);
         certain = run.before.bytes == nextLine ? nextLine : run.before.bytes + run.leaf->bytes;
     }
-    Interval edited{begin, std::max({certain, pendingEnd, oldEnd})};
+    Interval edited{intervalBegin, std::max({certain, pendingEnd, oldEnd})};
     const auto place = std::upper_bound(
         kept.begin(), kept.end(), edited.begin,
         [](std::uint64_t value, const Interval& interval) { return value < interval.begin; });
@@ -286,5 +332,6 @@ void WrapIndex::Edited(const TextChange& change) {
     const auto which = static_cast<std::size_t>(place - kept.begin());
     kept.insert(kept.erase(place, covered), edited);
     pending_ = std::move(kept);
-    SettleInterval(which, budgets_.edit, o + change.added);
+    if (wrapNow)
+        SettleInterval(which, budgets_.edit, o + change.added);
 }

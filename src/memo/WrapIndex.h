@@ -8,10 +8,13 @@
 //
 // Only what is asked for is measured at once. Text that has changed, or not
 // been wrapped since the width changed, lies in pending intervals whose row
-// counts are estimates; Settle() measures them a slice at a time, and a query
-// that lands in one measures what it needs first. An edit re-wraps from two
-// rows before the edit on, until the new rows meet a row start of the old
-// ones again, which is at the latest at the next line start.
+// counts are estimates; Settle() measures them a slice at a time. A query or
+// an edit that lands in one measures from a true row start (the interval's
+// start, or a line start) where one is near; further on, as right after a
+// large text came in, its rows are placed by estimate and shown from a start
+// near it until Settle() gets there. An edit re-wraps from three rows before
+// the edit on, until the new rows meet a row start of the old ones again,
+// which is at the latest at the next line start.
 //
 // Offsets are bytes of the text; the text is taken to end with a terminator
 // byte at offset Size(), so that the last row, empty after a final line break,
@@ -24,15 +27,17 @@
 #include "TextBuffer.h"
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 // How far the index wraps at once, in bytes of text.
 struct WrapBudgets {
     // An edit re-wraps at least this far, so that what is on screen is true.
     std::uint64_t edit = std::uint64_t{256} << 10;
-    // A query re-wraps at most this far to reach its rows exactly; further
-    // away, rows are shown from a nearby start until Settle() gets there.
-    std::uint64_t query = std::uint64_t{2} << 20;
+    // A query or an edit re-wraps at most this far to reach its rows
+    // exactly; further away, rows are shown from a nearby start until
+    // Settle() gets there. A few milliseconds of wrapping.
+    std::uint64_t query = std::uint64_t{512} << 10;
     // Measured past a queried row, to cover a screen.
     std::uint64_t slack = std::uint64_t{64} << 10;
 };
@@ -124,6 +129,13 @@ private:
     // Makes the rows near offset, which lies in a pending interval, true or
     // at least shown from a nearby start.
     void Materialize(std::uint64_t offset);
+    // Where offset lies in a pending interval too far from its start to wrap
+    // from there, but near its line's start: splits the interval at the line
+    // start and returns the index of the part that begins there.
+    std::optional<std::size_t> SplitAtNearLine(std::uint64_t offset);
+    void SplitPendingAt(std::size_t which, std::uint64_t lineStart);
+    // A character boundary at or shortly before offset where a row may well start.
+    std::uint64_t NearbyStart(std::uint64_t offset) const;
     void SplitRunAt(std::uint64_t offset);
     // Wraps from the row start at offset, calling rowEnd(end) for each row,
     // the last one ending at the terminator, until rowEnd returns false.

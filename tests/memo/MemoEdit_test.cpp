@@ -125,6 +125,7 @@ private slots:
     void x11SelectionAndMiddleClick();
     void accessibleTextAndEditing();
     void dropAndProperty();
+    void undoStepsAfterALineBreakOrACut();
 };
 
 // Random typing, deleting, moving, selecting, clipboard, undo and redo on
@@ -376,6 +377,59 @@ void MemoEditTest::dropAndProperty() {
     QCOMPARE(memo.textCursor().selectedText(), QStringLiteral("middle\u2029"));
     memo.undo();
     QCOMPARE(memo.toPlainText(), QStringLiteral("left right"));
+}
+
+// A deleted line break and a cut are steps of their own, and so is the
+// deletion right after either: a Backspace or Delete there never joins them.
+void MemoEditTest::undoStepsAfterALineBreakOrACut() {
+    struct Key {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers = {};
+    };
+    const Key backspace{Qt::Key_Backspace};
+    const Key del{Qt::Key_Delete};
+    const Key cut{Qt::Key_X, Qt::ControlModifier};
+    struct Case {
+        const char* name;
+        const char* text;
+        int anchor;
+        int position;
+        std::vector<Key> keys;
+        std::vector<const char*> afterEachUndo;
+    };
+    const Case cases[] = {
+        {"backspace over a break",
+         "ab\ncd",
+         5,
+         5,
+         {backspace, backspace, backspace, backspace},
+         {"ab", "ab\n", "ab\ncd"}},
+        {"delete over a break", "ab\ncd", 1, 1, {del, del, del, del}, {"acd", "a\ncd", "ab\ncd"}},
+        {"backspace after a cut", "abcdef", 2, 4, {cut, backspace, backspace}, {"abef", "abcdef"}},
+        {"delete after a cut", "abcdef", 2, 4, {cut, del, del}, {"abef", "abcdef"}},
+        {"cut after a backspace",
+         "abcdef",
+         4,
+         4,
+         {backspace, {Qt::Key_Left, Qt::ShiftModifier}, cut},
+         {"abcef", "abcdef"}},
+    };
+    MemoEdit memo;
+    QVERIFY(Shown(memo));
+    for (const Case& c : cases) {
+        memo.setPlainText(QString::fromUtf8(c.text));
+        MemoCursor cursor = memo.textCursor();
+        cursor.setPosition(c.anchor);
+        cursor.setPosition(c.position, MemoCursor::KeepAnchor);
+        memo.setTextCursor(cursor);
+        for (const Key& key : c.keys)
+            QTest::keyClick(&memo, key.key, key.modifiers);
+        for (const char* expected : c.afterEachUndo) {
+            QTest::keyClick(&memo, Qt::Key_Z, Qt::ControlModifier);
+            QVERIFY2(memo.toPlainText() == QString::fromUtf8(expected),
+                     qPrintable(QStringLiteral("%1: %2").arg(c.name, memo.toPlainText())));
+        }
+    }
 }
 
 QTEST_MAIN(MemoEditTest)

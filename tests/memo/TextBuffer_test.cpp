@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <numeric>
 #include <random>
 #include <string>
 #include <vector>
@@ -150,6 +151,48 @@ TEST(TextBuffer, RandomEditsAgreeWithAString) {
     }
 }
 
+// Edits exactly at a chunk's start whose bytes join the bytes before it into
+// one character, or split one, across the old boundary: the chunks around
+// are cut afresh, so that none ends inside a character.
+TEST(TextBuffer, EditsAtAChunkStartKeepCharactersWhole) {
+    static const char* const kPieces[] = {"\x80",     "\xAD",     "\xB8\xAD", "\x98\x80", "\xE4",
+                                          "\xE4\xB8", "\xF0\x9F", "\xC3",     "\r\n",     "a"};
+    std::mt19937 rng(13);
+    TextBuffer buffer;
+    std::string model = RandomBytes(rng, 20000);
+    buffer.Assign(model);
+    for (int step = 0; step < 200; ++step) {
+        const std::vector<std::size_t> sizes = buffer.ChunkSizes();
+        ASSERT_GT(sizes.size(), 2u);
+        const std::size_t start = std::accumulate(
+            sizes.begin(),
+            sizes.begin() + 1 + static_cast<std::ptrdiff_t>(rng() % (sizes.size() - 1)),
+            std::size_t{0});
+        // Whole characters inserted at the start, or removed up to it or from it.
+        const std::vector<std::size_t> at = Boundaries(model);
+        const auto here =
+            static_cast<std::size_t>(std::lower_bound(at.begin(), at.end(), start) - at.begin());
+        ASSERT_EQ(at[here], start);
+        const std::size_t count = 1 + rng() % 3;
+        std::size_t from = start;
+        std::size_t to = start;
+        switch (rng() % 3) {
+        case 0:
+            from = at[here - std::min(here, count)];
+            break;
+        case 1:
+            to = at[std::min(here + count, at.size() - 1)];
+            break;
+        default:
+            break;
+        }
+        const std::string inserted = rng() % 4 ? kPieces[rng() % 10] : "";
+        buffer.Replace(from, to - from, inserted);
+        model.replace(from, to - from, inserted);
+        ASSERT_NO_FATAL_FAILURE(ExpectSameAs(buffer, model, rng)) << step;
+    }
+}
+
 TEST(TextBuffer, EmptyAndEdges) {
     TextBuffer buffer;
     EXPECT_EQ(buffer.Size(), 0u);
@@ -171,7 +214,8 @@ TEST(TextBuffer, EmptyAndEdges) {
     EXPECT_EQ(buffer.ChunkSizes().size(), 1u);
 }
 
-// A large text is cut into many chunks, none of them small, whatever it holds.
+// A large text is cut into many chunks, none of them small, whatever it holds;
+// built piece by piece, in pieces of any size, it is cut the same.
 TEST(TextBuffer, LargeTextsAreChunked) {
     std::mt19937 rng(3);
     for (const std::string& text :
@@ -183,5 +227,17 @@ TEST(TextBuffer, LargeTextsAreChunked) {
         EXPECT_GE(*std::min_element(sizes.begin(), sizes.end()), 1024u);
         EXPECT_LE(*std::max_element(sizes.begin(), sizes.end()), 8192u);
         EXPECT_EQ(buffer.Text(), text);
+
+        TextBuffer::Builder builder;
+        for (std::size_t at = 0; at < text.size();) {
+            const std::size_t length = rng() % 3 ? rng() % 7000 : rng() % 200000;
+            builder.Append(std::string_view(text).substr(at, length));
+            at += length;
+        }
+        EXPECT_EQ(builder.Size(), text.size());
+        TextBuffer built;
+        built.Assign(std::move(builder));
+        EXPECT_EQ(built.ChunkSizes(), sizes);
+        EXPECT_EQ(built.Text(), text);
     }
 }

@@ -1,5 +1,5 @@
 #include "WrapIndex.h"
-#include "memocodec.h"
+#include "WrapModel.h"
 
 #include <gtest/gtest.h>
 
@@ -9,66 +9,6 @@
 #include <vector>
 
 namespace {
-
-constexpr std::int32_t kPixel = 64;
-
-std::int32_t FakeAdvance(char32_t c) {
-    if (c >= 0x4E00 && c <= 0x9FFF)
-        return 12 * kPixel;
-    if (c == U'i' || c == U'.')
-        return 3 * kPixel;
-    return (c < 0x80 ? 6 : 7) * kPixel;
-}
-
-bool Ideographic(char32_t c) {
-    return c >= 0x4E00 && c <= 0x9FFF;
-}
-
-// The rows by the rules, every row measured afresh from its own start.
-std::vector<std::uint64_t> ModelRowStarts(const std::string& text, WrapGeometry g) {
-    const auto* const data = reinterpret_cast<const unsigned char*>(text.data());
-    const auto* const end = data + text.size();
-    std::vector<std::uint64_t> starts{0};
-    std::uint64_t rowStart = 0;
-    for (;;) {
-        std::int32_t x = 0;
-        std::uint64_t lastBreak = rowStart;
-        bool previousIdeographic = false;
-        std::uint64_t next = 0;
-        for (std::uint64_t i = rowStart;;) {
-            if (i == text.size())
-                return starts;
-            const memocodec::MemoChar c = memocodec::ReadMemoChar(data + i, end);
-            if (c.code == U'\n') {
-                next = i + static_cast<std::uint64_t>(c.bytes);
-                break;
-            }
-            if (c.code == U' ' || c.code == U'\t') {
-                if (x > g.width && i > rowStart) {
-                    next = i;
-                    break;
-                }
-                x += c.code == U'\t' ? g.tabStop - x % g.tabStop : FakeAdvance(c.code);
-                i += static_cast<std::uint64_t>(c.bytes);
-                lastBreak = i;
-                previousIdeographic = false;
-                continue;
-            }
-            const bool ideographic = Ideographic(c.code);
-            if ((ideographic || previousIdeographic) && i > rowStart)
-                lastBreak = i;
-            if (x + FakeAdvance(c.code) > g.width && i > rowStart) {
-                next = lastBreak > rowStart ? lastBreak : i;
-                break;
-            }
-            x += FakeAdvance(c.code);
-            previousIdeographic = ideographic;
-            i += static_cast<std::uint64_t>(c.bytes);
-        }
-        starts.push_back(next);
-        rowStart = next;
-    }
-}
 
 // breakPercent: line breaks among the words; 0 makes one long line.
 std::string RandomText(std::mt19937& rng, std::size_t length, int breakPercent) {
@@ -204,7 +144,8 @@ TEST(WrapIndex, AnEditWrapsOnlyNearItInLines) {
 }
 
 // On one long line an edit shifts every row after it: the rows near it are
-// wrapped at once, the rest in later slices.
+// wrapped at once, the rest in later slices. Rows far from any measured row
+// are shown from a start near them, cheaply, and are not called exact.
 TEST(WrapIndex, AnEditOnOneLongLineWrapsTheRestLater) {
     std::string text;
     for (int pair = 0; pair < 400000; ++pair)
@@ -213,8 +154,18 @@ TEST(WrapIndex, AnEditOnOneLongLineWrapsTheRestLater) {
     f.geometry = {100 * kPixel, 48 * kPixel}; // 5 pairs and a hanging blank
     f.index.SetGeometry(f.geometry);
     EXPECT_LT(f.index.WrappedBytes(), 1u);
-    EXPECT_EQ(f.index.RowContaining(600000).start, 600000u);
-    EXPECT_LT(f.index.WrappedBytes(), 600000u + (128u << 10));
+    EXPECT_EQ(f.index.RowContaining(450000).start, 450000u);
+    EXPECT_LT(f.index.WrappedBytes(), 450000u + (128u << 10));
+    const auto ExpectPlacedNear = [&f](std::uint64_t offset) {
+        const std::uint64_t before = f.index.WrappedBytes();
+        const WrapIndex::Row row = f.index.RowContaining(offset);
+        EXPECT_FALSE(row.exact);
+        EXPECT_LE(row.start, offset);
+        EXPECT_LT(offset, row.end);
+        EXPECT_LT(offset - row.start, 64u);
+        EXPECT_LT(f.index.WrappedBytes() - before, 16u << 10);
+    };
+    ExpectPlacedNear(1150001);
     while (!f.index.Settle(1 << 20)) {
     }
     EXPECT_EQ(f.index.RowCount(), 80000u);
@@ -226,7 +177,13 @@ TEST(WrapIndex, AnEditOnOneLongLineWrapsTheRestLater) {
     EXPECT_LT(f.index.WrappedBytes() - before, 600000u);
     EXPECT_EQ(f.index.RowContaining(300001), (WrapIndex::Row{20000, 300000, 300015}));
     EXPECT_EQ(f.index.RowContaining(300015).end, 300030u);
-    EXPECT_EQ(f.index.RowContaining(1100001).start, 1100001u - 1100001 % 15);
+    ExpectPlacedNear(1150001);
+    // An edit there too is not measured from the rows before it.
+    const std::uint64_t beforeFarEdit = f.index.WrappedBytes();
+    f.Edit(1150001, 0, "D");
+    EXPECT_LT(f.index.WrappedBytes() - beforeFarEdit, 16u << 10);
+    ExpectPlacedNear(1150002);
+    EXPECT_EQ(f.index.RowContaining(700001).start, 700001u - 700001 % 15);
     f.ExpectSettledLikeModel();
 }
 
