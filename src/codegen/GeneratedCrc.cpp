@@ -61,9 +61,14 @@ std::string WrapTerms(const std::string& head, const std::vector<std::string>& t
     std::string text = head;
     std::size_t column = head.size();
     for (std::size_t i = 0; i < terms.size(); ++i) {
-        const std::string piece = terms[i] + (i + 1 == terms.size() ? tail : " " + op);
+        std::string piece = terms[i];
+        if (i + 1 == terms.size())
+            piece += tail;
+        else
+            piece.append(" ").append(op);
         if (i > 0 && column + 1 + piece.size() > kCodeColumns) {
-            text += "\n" + std::string(head.size(), ' ');
+            text += '\n';
+            text.append(head.size(), ' ');
             column = head.size();
         } else if (i > 0) {
             text += ' ';
