@@ -74,11 +74,14 @@ void Register(const std::string& name, std::size_t size, Checksum checksum,
 
 void RegisterEngines(std::size_t size) {
     for (const CrcPath path : AvailableCrcPaths())
-        for (int width : {16, 32})
+        for (int width : {16, 32, 64})
             for (int flags = 0; flags < 8; ++flags) {
+                const CrcWord poly = width == 64   ? 0x42F0E1EBA9EA3693u
+                                     : width == 32 ? 0x04C11DB7u
+                                                   : 0x8005u;
                 const CrcParams params{width,
-                                       width == 32 ? 0x04C11DB7u : 0x8005u,
-                                       0xFFFFFFFF,
+                                       poly,
+                                       WidthMask(width),
                                        (flags & 4) != 0,
                                        (flags & 1) != 0,
                                        (flags & 2) != 0,

@@ -9,16 +9,21 @@
 
 namespace {
 
-// Below these lengths the next slower path is as fast: a fold's set-up and
-// its remainder cost about as much as slicing that many bytes.
+// Below these lengths the next slower path or kernel is as fast: a fold's
+// set-up and its remainder cost about as much as slicing that many bytes.
 constexpr std::size_t kFoldMin = 128;
+constexpr std::size_t kAvx2FoldMin = 256;
 constexpr std::size_t kWideFoldMin = 512;
 constexpr std::size_t kPlaneMin = 1024;
 
 std::vector<CrcPath> DetectPaths() {
     std::vector<CrcPath> paths = {CrcPath::ByteWise, CrcPath::Slicing16};
+    if (CpuRunsPmull())
+        paths.push_back(CrcPath::Pmull);
     if (CpuRunsPclmul())
         paths.push_back(CrcPath::Pclmul);
+    if (CpuRunsAvx2Vpclmul())
+        paths.push_back(CrcPath::Avx2Vpclmul);
     if (CpuRunsAvx512())
         paths.push_back(CrcPath::Avx512);
     return paths;
@@ -99,14 +104,6 @@ void SetPair(std::uint64_t (&pair)[2], CrcWord modulus, bool normal, std::uint64
     }
 }
 
-std::unique_ptr<CrcFoldConstants> MakeFoldConstants(CrcWord modulus, bool normal) {
-    auto k = std::make_unique<CrcFoldConstants>();
-    k->normal = normal;
-    SetPair(k->k128, modulus, normal, 128);
-    SetPair(k->k512, modulus, normal, 512);
-    SetPair(k->k2048, modulus, normal, 2048);
-    return k;
-}
 
 std::unique_ptr<CrcPlaneBasis> MakePlaneBasis(const std::uint32_t* lane) {
     auto basis = std::make_unique<CrcPlaneBasis>();
@@ -122,6 +119,36 @@ std::unique_ptr<CrcPlaneBasis> MakePlaneBasis(const std::uint32_t* lane) {
 
 } // namespace
 
+std::unique_ptr<CrcFoldConstants> MakeFoldConstants(CrcWord modulus, bool normal) {
+    auto k = std::make_unique<CrcFoldConstants>();
+    k->normal = normal;
+    SetPair(k->k128, modulus, normal, 128);
+    SetPair(k->k256, modulus, normal, 256);
+    SetPair(k->k512, modulus, normal, 512);
+    SetPair(k->k1024, modulus, normal, 1024);
+    SetPair(k->k2048, modulus, normal, 2048);
+    return k;
+}
+
+std::size_t FoldOn(CrcPath path, const CrcFoldConstants& k, std::uint64_t lane,
+                   const std::uint8_t* p, std::size_t n, std::uint8_t out[16]) {
+    switch (path) {
+    case CrcPath::Pmull:
+        return FoldPmull(k, lane, p, n, out);
+    case CrcPath::Avx512:
+        if (n >= kWideFoldMin)
+            return FoldAvx512(k, lane, p, n, out);
+        break;
+    case CrcPath::Avx2Vpclmul:
+        if (n >= kAvx2FoldMin)
+            return FoldAvx2(k, lane, p, n, out);
+        break;
+    default:
+        break;
+    }
+    return FoldPclmul(k, lane, p, n, out);
+}
+
 std::span<const CrcPath> AvailableCrcPaths() {
     static const std::vector<CrcPath> paths = DetectPaths();
     return paths;
@@ -131,14 +158,26 @@ CrcPath FastestCrcPath() {
     return AvailableCrcPaths().back();
 }
 
+CrcPath FastestCrcPath(CrcPath limit) {
+    CrcPath fastest = CrcPath::ByteWise;
+    for (const CrcPath path : AvailableCrcPaths())
+        if (path <= limit)
+            fastest = path;
+    return fastest;
+}
+
 std::string_view CrcPathName(CrcPath path) {
     switch (path) {
     case CrcPath::ByteWise:
         return "ByteWise";
     case CrcPath::Slicing16:
         return "Slicing16";
+    case CrcPath::Pmull:
+        return "Pmull";
     case CrcPath::Pclmul:
         return "Pclmul";
+    case CrcPath::Avx2Vpclmul:
+        return "Avx2Vpclmul";
     case CrcPath::Avx512:
         return "Avx512";
     }
@@ -161,10 +200,11 @@ CrcEngine::CrcEngine(const CrcParams& params, CrcPath limit) : params_(params) {
     mask_ = WidthMask(width);
     normal_ = !params.reflectedUpdate;
     const bool matched = params.reflectedTable == params.reflectedUpdate;
-    path_ = std::min(limit, FastestCrcPath());
+    path_ = FastestCrcPath(limit);
+    const bool planes = path_ >= CrcPath::Avx2Vpclmul;
     if (width > 64)
         path_ = CrcPath::ByteWise;
-    else if (!matched && (path_ == CrcPath::Pclmul || (path_ == CrcPath::Avx512 && width > 32)))
+    else if (!matched && path_ > CrcPath::Slicing16 && (!planes || width > 32))
         path_ = CrcPath::Slicing16;
 
     const CrcWord poly = EffectivePoly(params);
@@ -178,9 +218,9 @@ CrcEngine::CrcEngine(const CrcParams& params, CrcPath limit) : params_(params) {
     } else {
         lanes128_ = LanesOf(TableOf(width, poly, params.reflectedTable), width, normal_, false);
     }
-    if (path_ >= CrcPath::Pclmul && matched)
+    if (path_ > CrcPath::Slicing16 && matched)
         fold_ = MakeFoldConstants(Modulus(width, poly, params.reflectedTable), normal_);
-    else if (path_ == CrcPath::Avx512)
+    else if (path_ > CrcPath::Slicing16)
         planes_ = MakePlaneBasis(lanes32_.data());
 }
 
@@ -241,16 +281,16 @@ Lane CrcEngine::Sliced(Lane lane, const std::uint8_t* p, std::size_t n) const {
 template <class Lane>
 Lane CrcEngine::Folded(Lane lane, const std::uint8_t* p, std::size_t n) const {
     std::uint8_t remainder[16];
-    const std::size_t taken = path_ == CrcPath::Avx512 && n >= kWideFoldMin
-                                  ? FoldAvx512(*fold_, lane, p, n, remainder)
-                                  : FoldPclmul(*fold_, lane, p, n, remainder);
+    const std::size_t taken = FoldOn(path_, *fold_, lane, p, n, remainder);
     return Sliced(Sliced(Lane{0}, remainder, sizeof remainder), p + taken, n - taken);
 }
 
 std::uint32_t CrcEngine::PlaneFolded(std::uint32_t lane, const std::uint8_t* p,
                                      std::size_t n) const {
     std::uint64_t residues[8][2];
-    const std::size_t taken = FoldPlanesAvx512(*planes_, lane, p, n, residues);
+    const std::size_t taken = path_ == CrcPath::Avx512
+                                  ? FoldPlanesAvx512(*planes_, lane, p, n, residues)
+                                  : FoldPlanesAvx2(*planes_, lane, p, n, residues, CpuRunsGfni());
     std::uint32_t folded = 0;
     for (int j = 0; j < 8; ++j) {
         const std::uint64_t r = gf2::Mod128(residues[j][1], residues[j][0], planes_->modulus);

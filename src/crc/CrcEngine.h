@@ -19,20 +19,25 @@
 #include <vector>
 
 // The ways the engine can run, slowest first. Each holds for every flag
-// combination; a path that does not serve a combination falls back to the
-// next slower one: Pclmul folds only the matched combinations, where the
-// table and the update take the same bit order, and so does Avx512 above
-// 32 bits; beyond 64 bits only ByteWise runs.
+// combination; a path that does not serve a combination falls back to
+// Slicing16: Pmull and Pclmul fold only the matched combinations, where the
+// table and the update take the same bit order, and so do Avx2Vpclmul and
+// Avx512 above 32 bits; beyond 64 bits only ByteWise runs.
 enum class CrcPath : std::uint8_t {
-    ByteWise,  // one table lookup per byte
-    Slicing16, // sixteen tables, sixteen bytes per step
-    Pclmul,    // carry-less multiplication folding 64 bytes per step
-    Avx512,    // folding 256 bytes per step; bit-plane folding for mixed flags
+    ByteWise,    // one table lookup per byte
+    Slicing16,   // sixteen tables, sixteen bytes per step
+    Pmull,       // aarch64: carry-less multiplication folding 64 bytes per step
+    Pclmul,      // x86: carry-less multiplication folding 64 bytes per step
+    Avx2Vpclmul, // folding 128 bytes per step in 256-bit registers; bit planes for mixed flags
+    Avx512,      // folding 256 bytes per step; bit-plane folding for mixed flags
 };
 
 // The paths this CPU can run, slowest first; ByteWise and Slicing16 always.
 std::span<const CrcPath> AvailableCrcPaths();
+// The fastest of them, and the fastest of them no faster than limit.
+
 CrcPath FastestCrcPath();
+CrcPath FastestCrcPath(CrcPath limit);
 std::string_view CrcPathName(CrcPath path);
 
 // The polynomial the table is built from: poly cut to the width, reversed if asked.

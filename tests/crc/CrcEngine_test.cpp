@@ -1,5 +1,6 @@
 #include "CrcEngine.h"
 #include "CrcModel.h"
+#include "crcfold.h"
 #include "reference.h"
 
 #include <gtest/gtest.h>
@@ -52,7 +53,8 @@ CrcPath ExpectedPath(CrcPath limit, const CrcParams& p) {
     if (p.width > 64)
         return CrcPath::ByteWise;
     const bool mixed = p.reflectedTable != p.reflectedUpdate;
-    if (mixed && (limit == CrcPath::Pclmul || (limit == CrcPath::Avx512 && p.width > 32)))
+    const bool planes = limit == CrcPath::Avx2Vpclmul || limit == CrcPath::Avx512;
+    if (mixed && limit > CrcPath::Slicing16 && (!planes || p.width > 32))
         return CrcPath::Slicing16;
     return limit;
 }
@@ -183,6 +185,72 @@ TEST(CrcEngine, TableIsTheLiteralBuild) {
             EXPECT_TRUE(std::equal(table.begin(), table.end(), literal.begin(), literal.end()))
                 << Describe(params);
         }
+}
+
+// Each folding kernel reads its own fold distances: corrupting one constant
+// must fail exactly the paths whose kernels read it, in both bit orders.
+TEST(CrcFold, ACorruptedConstantFailsExactlyThePathsThatReadIt) {
+    using Pair = std::uint64_t (CrcFoldConstants::*)[2];
+    struct Case {
+        const char* name;
+        Pair constant;
+        std::vector<CrcPath> readers;
+    };
+    const Case cases[] = {
+        {"k128", &CrcFoldConstants::k128,
+         {CrcPath::Pmull, CrcPath::Pclmul, CrcPath::Avx2Vpclmul, CrcPath::Avx512}},
+        {"k256", &CrcFoldConstants::k256, {CrcPath::Avx2Vpclmul}},
+        {"k512", &CrcFoldConstants::k512, {CrcPath::Pmull, CrcPath::Pclmul, CrcPath::Avx512}},
+        {"k1024", &CrcFoldConstants::k1024, {CrcPath::Avx2Vpclmul}},
+        {"k2048", &CrcFoldConstants::k2048, {CrcPath::Avx512}},
+    };
+    std::mt19937_64 rng(7);
+    const std::vector<std::uint8_t> data = RandomBytes(rng, kMaxLength);
+    for (const bool normal : {false, true}) {
+        // CRC-32 from a zero register, whose lane form is zero too.
+        const CrcEngine engine({32, 0x04C11DB7, 0, !normal, !normal, !normal, {}},
+                               CrcPath::ByteWise);
+        const CrcWord expected = engine.Update(0, data);
+        for (const Case& c : cases)
+            for (const CrcPath path : AvailableCrcPaths()) {
+                if (path <= CrcPath::Slicing16)
+                    continue;
+                auto k = MakeFoldConstants(0x104C11DB7, normal);
+                ((*k).*c.constant)[0] ^= 1;
+                std::uint8_t remainder[16];
+                const std::size_t taken = FoldOn(path, *k, 0, data.data(), data.size(), remainder);
+                const CrcWord crc = engine.Update(engine.Update(0, remainder),
+                                                  std::span(data).subspan(taken));
+                const bool reads = std::find(c.readers.begin(), c.readers.end(), path) !=
+                                   c.readers.end();
+                EXPECT_EQ(crc != expected, reads)
+                    << c.name << " on " << CrcPathName(path) << (normal ? " msb" : " lsb");
+            }
+    }
+}
+
+// The AVX2 bit-plane kernel transposes with shifts where GFNI is missing;
+// the engine runs only one of the two on a CPU, so they are held to each
+// other here, and to the AVX-512 kernel, on the same blocks and constants.
+TEST(CrcFold, BitPlaneKernelsAgree) {
+    if (!CpuRunsAvx2Vpclmul() || !CpuRunsGfni())
+        GTEST_SKIP() << "needs AVX2, VPCLMULQDQ and GFNI";
+    std::mt19937_64 rng(11);
+    const std::vector<std::uint8_t> data = RandomBytes(rng, kMaxLength);
+    CrcPlaneBasis basis{};
+    basis.k128[0] = rng();
+    basis.k128[1] = rng();
+    const std::uint64_t lane = rng();
+    std::uint64_t shifts[8][2];
+    std::uint64_t affine[8][2];
+    const std::size_t taken = FoldPlanesAvx2(basis, lane, data.data(), data.size(), shifts, false);
+    EXPECT_EQ(FoldPlanesAvx2(basis, lane, data.data(), data.size(), affine, true), taken);
+    EXPECT_TRUE(std::equal(&shifts[0][0], &shifts[0][0] + 16, &affine[0][0]));
+    if (CpuRunsAvx512()) {
+        std::uint64_t wide[8][2];
+        EXPECT_EQ(FoldPlanesAvx512(basis, lane, data.data(), data.size(), wide), taken);
+        EXPECT_TRUE(std::equal(&shifts[0][0], &shifts[0][0] + 16, &wide[0][0]));
+    }
 }
 
 TEST(CrcEngine, RefusesOtherWidths) {
