@@ -1,6 +1,7 @@
 #include "CliOptions.h"
 
 #include "CrcCatalogue.h"
+#include "CrcEngine.h"
 #include "QuenfoldVersion.h"
 
 #include <CLI/CLI.hpp>
@@ -217,9 +218,17 @@ private:
     CLI::Option *emit_opt_, *style_opt_, *prefix_opt_, *extern_, *data_width_opt_;
 };
 
+std::string VersionText() {
+    std::string text = std::string("quenfold-crc ") + kQuenfoldVersion + "\nengine path: " +
+                       std::string(CrcPathName(FastestCrcPath())) + " (this CPU runs";
+    for (const CrcPath path : AvailableCrcPaths())
+        text.append(" ").append(CrcPathName(path));
+    return text + ")";
+}
+
 CommandLine::CommandLine() : app_(kDescription, "quenfold-crc") {
-    app_.set_version_flag("--version", std::string("quenfold-crc ") + kQuenfoldVersion,
-                          "Print the version and exit");
+    app_.set_version_flag("--version", VersionText(),
+                          "Print the version and the engine path in use, and exit");
     app_.set_help_flag("-h,--help", "Print this help and exit");
     app_.footer(kFooter);
     auto formatter = std::make_shared<HelpFormatter>();

@@ -20,17 +20,8 @@ bool CpuRunsAvx2Vpclmul() {
            __builtin_cpu_supports("vpclmulqdq");
 }
 
-bool CpuRunsPmull() {
-    return false;
-}
-
 bool CpuRunsGfni() {
     return __builtin_cpu_supports("gfni");
-}
-
-std::size_t FoldPmull(const CrcFoldConstants&, std::uint64_t, const std::uint8_t*, std::size_t,
-                      std::uint8_t*) {
-    return 0;
 }
 
 bool CpuRunsAvx512() {

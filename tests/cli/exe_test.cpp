@@ -1,4 +1,6 @@
 // The built executable, run as a shell runs it: streams, status and messages.
+#include "CrcEngine.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -50,6 +52,18 @@ TEST(QuenfoldCrcExecutable, ReadsStandardInputAndNamesEachFileWhenThereAreSevera
     EXPECT_NE(solved.out.find(" name=\"CRC-16/MODBUS\"\n"), std::string::npos) << solved.out;
 }
 
+// A user sees which engine path their CPU gets.
+TEST(QuenfoldCrcExecutable, VersionNamesTheEnginePathInUse) {
+    std::string paths;
+    for (const CrcPath path : AvailableCrcPaths())
+        paths.append(" ").append(CrcPathName(path));
+    const Outcome version = Shell("$Q --version");
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "quenfold-crc " QUENFOLD_VERSION "\nengine path: " +
+                               std::string(CrcPathName(FastestCrcPath())) + " (this CPU runs" +
+                               paths + ")\n");
+}
+
 TEST(QuenfoldCrcExecutable, ExitStatusAndMessages) {
     const struct {
         std::string script;
@@ -61,7 +75,6 @@ TEST(QuenfoldCrcExecutable, ExitStatusAndMessages) {
         {"$Q --find 1234 --text 1", 1, "",
          "quenfold-crc: --find: no catalogue algorithm of 13 to 16 bits gives 1234 (36 tried)\n"
          "quenfold-crc: --find: nor does any give its bytes swapped, 3412\n"},
-        {"$Q --version", 0, "quenfold-crc " QUENFOLD_VERSION "\n", ""},
         // A result that cannot be written is a failure.
         {"$Q --list-presets >/dev/full", 2, "", "quenfold-crc: write error\n"},
     };
