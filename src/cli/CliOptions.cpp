@@ -219,8 +219,9 @@ private:
 };
 
 std::string VersionText() {
-    std::string text = std::string("quenfold-crc ") + kQuenfoldVersion + "\nengine path: " +
-                       std::string(CrcPathName(FastestCrcPath())) + " (this CPU runs";
+    std::string text = std::string("quenfold-crc ") + kQuenfoldVersion +
+                       "\nengine path: " + std::string(CrcPathName(FastestCrcPath())) +
+                       " (this CPU runs";
     for (const CrcPath path : AvailableCrcPaths())
         text.append(" ").append(CrcPathName(path));
     return text + ")";

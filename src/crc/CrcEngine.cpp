@@ -104,7 +104,6 @@ void SetPair(std::uint64_t (&pair)[2], CrcWord modulus, bool normal, std::uint64
     }
 }
 
-
 std::unique_ptr<CrcPlaneBasis> MakePlaneBasis(const std::uint32_t* lane) {
     auto basis = std::make_unique<CrcPlaneBasis>();
     basis->modulus = 1;

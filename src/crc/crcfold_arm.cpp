@@ -49,7 +49,8 @@ CRC_TARGET_PMULL std::size_t FoldChunks(const CrcFoldConstants& k, std::uint64_t
                                         const std::uint8_t* p, std::size_t n,
                                         std::uint8_t out[16]) {
     const std::uint8_t* const start = p;
-    const uint8x16_t laneBytes = vreinterpretq_u8_u64(vcombine_u64(vcreate_u64(lane), vcreate_u64(0)));
+    const uint8x16_t laneBytes =
+        vreinterpretq_u8_u64(vcombine_u64(vcreate_u64(lane), vcreate_u64(0)));
     uint8x16_t x0 = Chunk<Normal>(veorq_u8(vld1q_u8(p), laneBytes));
     uint8x16_t x1 = LoadChunk<Normal>(p + 16);
     uint8x16_t x2 = LoadChunk<Normal>(p + 32);

@@ -108,9 +108,9 @@ CRC_TARGET_PCLMUL std::size_t FoldChunks(const CrcFoldConstants& k, std::uint64_
 }
 
 CRC_TARGET_AVX2 inline __m256i Fold(__m256i x, __m256i k, __m256i data) {
-    return _mm256_xor_si256(
-        _mm256_xor_si256(_mm256_clmulepi64_epi128(x, k, 0x00), _mm256_clmulepi64_epi128(x, k, 0x11)),
-        data);
+    return _mm256_xor_si256(_mm256_xor_si256(_mm256_clmulepi64_epi128(x, k, 0x00),
+                                             _mm256_clmulepi64_epi128(x, k, 0x11)),
+                            data);
 }
 
 CRC_TARGET_AVX2 inline __m256i BroadcastYmm(__m128i x) {
@@ -120,7 +120,8 @@ CRC_TARGET_AVX2 inline __m256i BroadcastYmm(__m128i x) {
 // Two chunks at once, as Chunk takes one.
 template <bool Normal> CRC_TARGET_AVX2 inline __m256i ChunksYmm(__m256i x) {
     if constexpr (Normal)
-        return _mm256_shuffle_epi8(x, _mm256_load_si256(reinterpret_cast<const __m256i*>(kReverse)));
+        return _mm256_shuffle_epi8(x,
+                                   _mm256_load_si256(reinterpret_cast<const __m256i*>(kReverse)));
     return x;
 }
 
@@ -132,9 +133,9 @@ template <bool Normal>
 CRC_TARGET_AVX2 std::size_t FoldYmm(const CrcFoldConstants& k, std::uint64_t lane,
                                     const std::uint8_t* p, std::size_t n, std::uint8_t out[16]) {
     const std::uint8_t* const start = p;
-    __m256i y0 = ChunksYmm<Normal>(
-        _mm256_xor_si256(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)),
-                         _mm256_zextsi128_si256(LaneBytes(lane))));
+    __m256i y0 =
+        ChunksYmm<Normal>(_mm256_xor_si256(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)),
+                                           _mm256_zextsi128_si256(LaneBytes(lane))));
     __m256i y1 = LoadChunksYmm<Normal>(p + 32);
     __m256i y2 = LoadChunksYmm<Normal>(p + 64);
     __m256i y3 = LoadChunksYmm<Normal>(p + 96);
@@ -307,12 +308,13 @@ constexpr LaneShuffle kRowOrder([](int i) {
 });
 
 CRC_TARGET_AVX2 inline __m256i Shuffle(__m256i x, const LaneShuffle& control) {
-    return _mm256_shuffle_epi8(x, _mm256_load_si256(reinterpret_cast<const __m256i*>(control.bytes)));
+    return _mm256_shuffle_epi8(x,
+                               _mm256_load_si256(reinterpret_cast<const __m256i*>(control.bytes)));
 }
 
 template <int Shift> CRC_TARGET_AVX2 inline __m256i SwapBits(__m256i x, long long mask) {
-    const __m256i t =
-        _mm256_and_si256(_mm256_xor_si256(x, _mm256_srli_epi64(x, Shift)), _mm256_set1_epi64x(mask));
+    const __m256i t = _mm256_and_si256(_mm256_xor_si256(x, _mm256_srli_epi64(x, Shift)),
+                                       _mm256_set1_epi64x(mask));
     return _mm256_xor_si256(_mm256_xor_si256(x, t), _mm256_slli_epi64(t, Shift));
 }
 
@@ -323,7 +325,9 @@ template <int Shift> CRC_TARGET_AVX2 inline __m256i SwapBits(__m256i x, long lon
 template <bool Gfni> CRC_TARGET_AVX2 inline __m256i TransposeQwords(__m256i x) {
     if constexpr (Gfni) {
         __m256i out;
-        asm("vgf2p8affineqb $0, %2, %1, %0" : "=x"(out) : "x"(_mm256_set1_epi64x(kTranspose)), "x"(x));
+        asm("vgf2p8affineqb $0, %2, %1, %0"
+            : "=x"(out)
+            : "x"(_mm256_set1_epi64x(kTranspose)), "x"(x));
         return out;
     }
     x = Shuffle(x, kQwordReverse);

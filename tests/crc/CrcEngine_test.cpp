@@ -190,14 +190,15 @@ TEST(CrcEngine, TableIsTheLiteralBuild) {
 // Each folding kernel reads its own fold distances: corrupting one constant
 // must fail exactly the paths whose kernels read it, in both bit orders.
 TEST(CrcFold, ACorruptedConstantFailsExactlyThePathsThatReadIt) {
-    using Pair = std::uint64_t (CrcFoldConstants::*)[2];
+    using Pair = std::uint64_t(CrcFoldConstants::*)[2];
     struct Case {
         const char* name;
         Pair constant;
         std::vector<CrcPath> readers;
     };
     const Case cases[] = {
-        {"k128", &CrcFoldConstants::k128,
+        {"k128",
+         &CrcFoldConstants::k128,
          {CrcPath::Pmull, CrcPath::Pclmul, CrcPath::Avx2Vpclmul, CrcPath::Avx512}},
         {"k256", &CrcFoldConstants::k256, {CrcPath::Avx2Vpclmul}},
         {"k512", &CrcFoldConstants::k512, {CrcPath::Pmull, CrcPath::Pclmul, CrcPath::Avx512}},
@@ -219,10 +220,10 @@ TEST(CrcFold, ACorruptedConstantFailsExactlyThePathsThatReadIt) {
                 ((*k).*c.constant)[0] ^= 1;
                 std::uint8_t remainder[16];
                 const std::size_t taken = FoldOn(path, *k, 0, data.data(), data.size(), remainder);
-                const CrcWord crc = engine.Update(engine.Update(0, remainder),
-                                                  std::span(data).subspan(taken));
-                const bool reads = std::find(c.readers.begin(), c.readers.end(), path) !=
-                                   c.readers.end();
+                const CrcWord crc =
+                    engine.Update(engine.Update(0, remainder), std::span(data).subspan(taken));
+                const bool reads =
+                    std::find(c.readers.begin(), c.readers.end(), path) != c.readers.end();
                 EXPECT_EQ(crc != expected, reads)
                     << c.name << " on " << CrcPathName(path) << (normal ? " msb" : " lsb");
             }
