@@ -1,12 +1,16 @@
 #include "dialogs.h"
 
 #include <QDesktopServices>
+#include <QDialogButtonBox>
 #include <QDir>
+#include <QEvent>
 #include <QFileDialog>
 #include <QFileIconProvider>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeDatabase>
+#include <QPushButton>
 #include <QStringList>
 #include <QUrl>
 
@@ -43,6 +47,69 @@ private:
     }
 
     QMimeDatabase mimes_;
+};
+
+// Qt's dialog, but one that lets the user name an existing file they may not
+// write for saving. Qt greys its button for such a file, and its selection
+// then holds the folder before the file, leaving the user with no word why.
+// The program refuses such a save itself and says why.
+class FileDialog final : public QFileDialog {
+public:
+    FileDialog(QWidget* owner, const QString& folder, const QString& filter, bool save)
+        : QFileDialog(owner, QString(), folder, filter) {
+        setOptions(DontUseNativeDialog | DontConfirmOverwrite);
+        setAcceptMode(save ? AcceptSave : AcceptOpen);
+        setFileMode(AnyFile);
+        auto* box = findChild<QDialogButtonBox*>();
+        name_ = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        button_ = box ? box->button(QDialogButtonBox::Save) : nullptr;
+        if (!save || !name_ || !button_)
+            return;
+        // Connected after the dialog's own updates of the button, so runs after them.
+        button_->installEventFilter(this);
+        connect(name_, &QLineEdit::textChanged, this, &FileDialog::KeepButton);
+        connect(this, &QFileDialog::currentChanged, this, &FileDialog::KeepButton);
+    }
+
+    QString Chosen() const {
+        if (!typed_.isEmpty())
+            return typed_;
+        const QStringList files = selectedFiles();
+        return files.isEmpty() ? QString() : files.constFirst();
+    }
+
+    void accept() override {
+        typed_ = TypedExistingFile();
+        if (typed_.isEmpty())
+            QFileDialog::accept();
+        else
+            QDialog::accept();
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == button_ && event->type() == QEvent::EnabledChange)
+            KeepButton();
+        return QFileDialog::eventFilter(watched, event);
+    }
+
+private:
+    void KeepButton() {
+        if (!button_->isEnabled() && !TypedExistingFile().isEmpty())
+            button_->setEnabled(true);
+    }
+
+    // The existing file, not a folder, that the name field names in save mode.
+    QString TypedExistingFile() const {
+        if (!button_ || !name_ || name_->text().isEmpty())
+            return QString();
+        const QFileInfo info(directory().absoluteFilePath(name_->text()));
+        return info.exists() && !info.isDir() ? info.absoluteFilePath() : QString();
+    }
+
+    QLineEdit* name_ = nullptr;
+    QPushButton* button_ = nullptr;
+    QString typed_;
 };
 
 } // namespace
@@ -88,17 +155,14 @@ std::optional<QString> QtDialogs::SaveFile(QWidget* owner, const QString& filter
 std::optional<QString> QtDialogs::ChooseFile(QWidget* owner, const QString& filter, bool save,
                                              const QString& initialName) {
     NameIconProvider icons;
-    QFileDialog dialog(owner, QString(), folder_.isEmpty() ? QDir::currentPath() : folder_,
-                       QtFileFilter(filter));
-    dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::DontConfirmOverwrite);
+    FileDialog dialog(owner, folder_.isEmpty() ? QDir::currentPath() : folder_,
+                      QtFileFilter(filter), save);
     dialog.setIconProvider(&icons);
-    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::AnyFile);
     if (!initialName.isEmpty())
         dialog.selectFile(QFileInfo(initialName).fileName());
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    if (dialog.exec() != QDialog::Accepted || dialog.Chosen().isEmpty())
         return std::nullopt;
-    const QString path = dialog.selectedFiles().constFirst();
+    const QString path = dialog.Chosen();
     folder_ = QFileInfo(path).absolutePath();
     return path;
 }

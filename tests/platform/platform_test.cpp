@@ -7,11 +7,13 @@
 
 #include <QAbstractFileIconProvider>
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QEvent>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -251,7 +253,8 @@ void PlatformTest::shellUrl() {
 }
 
 // The program's file dialogs take a name that does not exist, start in the
-// folder of the file chosen last, and name a file's type by its name alone.
+// folder of the file chosen last, name a file's type by its name alone, and
+// let an existing file be chosen for saving whether or not it may be written.
 void PlatformTest::fileDialogs() {
     QTemporaryDir dir;
     QFile pdf(dir.filePath(QStringLiteral("contents")));
@@ -259,6 +262,7 @@ void PlatformTest::fileDialogs() {
     pdf.close();
     QString startedIn;
     QString type;
+    bool saveUsable = false;
     const auto answer = [&](const QString& name) {
         QTimer::singleShot(0, [&, name] {
             auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
@@ -267,6 +271,12 @@ void PlatformTest::fileDialogs() {
             startedIn = dialog->directory().absolutePath();
             type = dialog->iconProvider()->type(QFileInfo(pdf.fileName()));
             dialog->selectFile(name);
+            // As Qt greys it for a file the user may not write.
+            if (auto* box = dialog->findChild<QDialogButtonBox*>();
+                box && box->button(QDialogButtonBox::Save)) {
+                box->button(QDialogButtonBox::Save)->setEnabled(false);
+                saveUsable = box->button(QDialogButtonBox::Save)->isEnabled();
+            }
             QMetaObject::invokeMethod(dialog, "accept");
         });
     };
@@ -281,6 +291,12 @@ void PlatformTest::fileDialogs() {
                               QStringLiteral("/elsewhere/old.txt")),
              dir.filePath(QStringLiteral("new.txt")));
     QCOMPARE(startedIn, dir.path());
+    QVERIFY(!saveUsable);
+    // An existing file stays choosable: the save itself says why it refuses.
+    answer(pdf.fileName());
+    QCOMPARE(dialogs.SaveFile(nullptr, QStringLiteral("Text(*.txt)|*.txt"), QString()),
+             pdf.fileName());
+    QVERIFY(saveUsable);
 }
 
 int main(int argc, char** argv) {
