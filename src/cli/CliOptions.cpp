@@ -75,8 +75,9 @@ CRC is one hexadecimal number, 0x or not. The widths tried are the one
 --width, --crc16 or --crc32 asks for, or else those the CRCs' digits allow
 (two digits: 5 to 8 bits); the output says which. One sample gives the
 catalogue algorithms that fit it: the algebra needs two samples of one
-length, or three. When nothing fits, the CRCs with their bytes swapped (wire
-order) and the data without the CRC at their end are tried. Not searched: a
+length, or three. When nothing fits, or only sets of no catalogue algorithm,
+the CRCs with their bytes swapped (wire order) and the data without the CRC at
+their end are tried. Not searched: a
 CRC-32 with the table and the update in different bit orders, a CRC-16 so
 when the first three samples hold more than 4096 bytes.
 

@@ -224,6 +224,9 @@ SampleSet ReadSamples(const std::vector<CliSample>& given) {
         if (total > kMaxSamplesBytes)
             throw CliError(origin.name + ": the samples hold more than " +
                            std::to_string(kMaxSamplesBytes >> 20) + " MiB of data");
+        if (set.samples.size() == kMaxSamples)
+            throw CliError(origin.name + ": more than " + std::to_string(kMaxSamples) +
+                           " samples");
         set.samples.push_back(std::move(sample));
         set.origins.push_back(std::move(origin));
     };

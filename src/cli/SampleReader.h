@@ -22,6 +22,9 @@
 // The most data one sample, and all of them together, may hold.
 inline constexpr std::size_t kMaxSampleBytes = std::size_t{16} << 20;
 inline constexpr std::size_t kMaxSamplesBytes = std::size_t{64} << 20;
+// Each sample costs bookkeeping beside its bytes: an endless stream of short
+// ones must end in a message, not in exhausted memory.
+inline constexpr std::size_t kMaxSamples = 65536;
 
 // Where a sample came from, and how its CRC was written.
 struct SampleOrigin {

@@ -375,6 +375,35 @@ std::string NameList(const std::vector<std::string_view>& names) {
     return list;
 }
 
+// The catalogue's algorithms, of the widths given, that give every sample's CRC.
+std::vector<std::string_view> CatalogueFits(const std::vector<CrcSample>& samples,
+                                            const std::vector<int>& widths) {
+    std::vector<std::string_view> names;
+    for (const CatalogueEntry& entry : CrcCatalogue()) {
+        if (std::ranges::find(widths, entry.model.width) == widths.end())
+            continue;
+        const CrcEngine engine(ToCrcParams(entry));
+        if (std::ranges::all_of(
+                samples, [&](const CrcSample& s) { return engine.Checksum(s.data) == s.crc; }))
+            names.push_back(entry.name);
+    }
+    return names;
+}
+
+// Sets fit as given, none from the catalogue, while a catalogue algorithm
+// fits a variant: few samples leave room for chance fits, so say so.
+void PrintVariantCatalogueFits(const SampleSet& set, int asked, std::ostream& out) {
+    for (const Variant& v : Variants(set, asked)) {
+        const std::vector<std::string_view> names = CatalogueFits(v.samples, v.widths);
+        if (names.empty())
+            continue;
+        out << "No catalogue algorithm fits as given; " << v.how << ", " << NameList(names)
+            << (names.size() == 1 ? " fits" : " fit")
+            << ". The sets above may fit these samples by chance: more samples tell.\n";
+        return;
+    }
+}
+
 // Nothing fits as given: the first variant that something fits, said and shown.
 bool PrintVariantFits(const SampleSet& set, int asked, std::ostream& out) {
     for (const Variant& v : Variants(set, asked)) {
@@ -424,15 +453,10 @@ int OneSample(const SampleSet& set, const WidthChoice& choice, int asked, std::o
             << " its CRC; " << algebra;
         return 0;
     }
-    SampleSet swapped = set;
-    const int bytes = CrcBytes(set);
-    if (bytes >= 2) {
-        swapped.samples.front().crc = SwapBytes(s.crc, bytes);
-        for (const CatalogueEntry& entry : CrcCatalogue())
-            if ((asked == 0 ? (entry.model.width + 7) / 8 == bytes : entry.model.width == asked) &&
-                CrcEngine(ToCrcParams(entry)).Checksum(s.data) == swapped.samples.front().crc)
-                tally.names.push_back(entry.name);
-    }
+    // The first variant, where the CRCs take two bytes or more, swaps them.
+    if (const std::vector<Variant> variants = Variants(set, asked);
+        CrcBytes(set) >= 2 && !variants.empty())
+        tally.names = CatalogueFits(variants.front().samples, variants.front().widths);
     if (!tally.names.empty())
         out << "Nothing fits as given; with the CRC's bytes swapped, " << NameList(tally.names)
             << (tally.names.size() == 1 ? " fits.\n" : " fit.\n");
@@ -476,6 +500,8 @@ int SolveSamples(const CliOptions& options, std::ostream& out) {
         return unsearched.empty() ? kNothingFits : kNotSearched;
     }
     PrintSummary(tally, set.samples.size(), solution.samplesNeeded, unsearched, out);
+    if (tally.sets > 0 && tally.names.empty())
+        PrintVariantCatalogueFits(set, asked, out);
     if (tally.sets > 0)
         return 0;
     return unsearched.empty() ? kNothingFits : kNotSearched;

@@ -3,6 +3,7 @@
 #include "CliOptions.h"
 #include "CrcCatalogue.h"
 #include "InputReader.h"
+#include "SampleReader.h"
 #include "reference.h"
 
 #include <gtest/gtest.h>
@@ -351,6 +352,10 @@ TEST(QuenfoldCrc, ReportsBadInputOnStandardErrorWithStatus2) {
     std::string nuls;
     for (int i = 0; i < 20; ++i)
         nuls += "\\x00";
+    std::vector<std::uint8_t> endless;
+    for (std::size_t i = 0; i <= kMaxSamples; ++i)
+        endless.insert(endless.end(), {'0', '0', ':', '0', '\n'});
+    const std::string many = dir.Write("many.txt", endless);
     const struct {
         std::vector<std::string> args;
         std::string err, out = {};
@@ -443,6 +448,9 @@ TEST(QuenfoldCrc, ReportsBadInputOnStandardErrorWithStatus2) {
         {{"--solve", "--samples", badLine}, badLine + ":3: token 2 'ZZ' is not hexadecimal"},
         {{"--solve", "--samples", "/dev/zero"},
          "/dev/zero:1: token 1 '" + nuls + "...' is not hexadecimal"},
+        {{"--solve", "--samples", many},
+         many + ":" + std::to_string(kMaxSamples + 1) + ": more than " +
+             std::to_string(kMaxSamples) + " samples"},
         // Two lengths and nothing else: every polynomial fits with some init and XOR-out.
         {{"--solve", "--sample", "01:1234", "--sample", "01 02:5678"},
          "these samples leave the polynomial open: give two samples of one length, or three "
@@ -609,6 +617,15 @@ TEST(QuenfoldCrc, SaysWhatFitsTheCrcsInWireOrder) {
                               "each sample's data, CRC-16/MODBUS fits.\n"),
               std::string::npos)
         << frames.out;
+    // Three frames leave room for a set that fits by chance; the hint still comes.
+    const Outcome chance = Cli({"--solve", "--sample", "00 6D 6B 1A:3F02", "--sample",
+                                "F0 C0 CB D6 25 65 8A AC 2C 9F AA 07 D1 3C 44 7E 33:D6AE",
+                                "--sample", "05 1E EE F9 5A 60 E5 61 43 D6 C4 3B CA D7:E85C"});
+    EXPECT_EQ(chance.status, 0);
+    EXPECT_NE(chance.out.find("\nNo catalogue algorithm fits as given; with each CRC's bytes "
+                              "swapped, CRC-16/MODBUS fits."),
+              std::string::npos)
+        << chance.out;
 }
 
 // When nothing searched fits, the summary names what was not searched and
