@@ -13,8 +13,6 @@
 
 namespace {
 
-constexpr char kBadHex[] = "存在无效16进制！";
-
 [[noreturn]] void ThrowSystemError(const std::string& name) {
     throw CliError(name + ": " + std::strerror(errno));
 }
@@ -54,15 +52,16 @@ std::string TokenAt(std::string_view text, std::size_t index) {
     std::string_view token;
     for (std::size_t i = 0; tokens.Next(token); ++i)
         if (i == index)
-            return " token " + std::to_string(index + 1) + " '" + std::string(token) + "'";
-    return " no tokens";
+            return "token " + std::to_string(index + 1) + " '" + std::string(token) +
+                   "' is not hexadecimal";
+    return "no tokens";
 }
 
 // As the main window's memo reads tokens. A bad token voids what the sink
 // got: the caller drops it with the input.
 void ReadMemoHex(std::string_view text, const std::string& name, const BlockSink& sink) {
     if (const auto index = ReadHexBlocks(text, kInputBlockSize, sink))
-        throw CliError(name + ": " + kBadHex + TokenAt(text, *index));
+        throw CliError(name + ": " + TokenAt(text, *index));
 }
 
 bool IsByteSeparator(char c) {
@@ -107,9 +106,7 @@ void ReadHex(std::string_view text, const std::string& name, const BlockSink& si
 
 void ReadInput(const CliInput& input, const BlockSink& sink) {
     using Kind = CliInput::Kind;
-    if (input.kind == Kind::MemoHex && input.value.empty())
-        throw CliError(input.Name() + ": " + std::string(CalcPromptText(CalcPrompt::NoText)));
-    if (input.kind == Kind::Text && input.value.empty())
+    if ((input.kind == Kind::MemoHex || input.kind == Kind::Text) && input.value.empty())
         throw CliError(input.Name() + ": the text is empty");
     switch (input.kind) {
     case Kind::File:
