@@ -92,7 +92,8 @@ default) takes one of 256 entries, slice8 eight, for eight bytes a step.
 rst, synchronous and active high, loads the initial value; each rising clock
 with en high takes the bytes of data; crc is the finalized CRC of the bytes
 since rst. --data-width 16, 32 or 64 takes 2, 4 or 8 bytes a clock in message
-order from the lowest byte up: the first in data[7:0], the next in data[15:8].
+order from the lowest byte up: the first in data[7:0], the next in data[15:8];
+a message is then fed as whole words of that many bytes.
 A main-window XOR value wider than its CRC widens NAME_t and crc to hold it.
 
 Exit status: 0 done (--solve: a set fits), 1 --find found nothing or no set
@@ -519,6 +520,9 @@ CodegenOptions CommandLine::Codegen(CodeKind kind) const {
                        "' is not an identifier: a letter, then letters, digits and '_'");
     codegen.prefix = prefix_;
     const bool verilog = kind == CodeKind::Verilog;
+    if (const std::string clash = verilog ? VerilogPrefixClash(prefix_) : CPrefixClash(prefix_);
+        !clash.empty())
+        throw CliError("--prefix: " + clash);
     if (verilog && (*style_opt_ || *extern_))
         throw CliError(std::string(*style_opt_ ? "--style" : "--extern") +
                        " goes with --emit c or h");

@@ -36,6 +36,12 @@ struct CodegenOptions {
 // the C implementation does not reserve.
 bool IsCodeIdentifier(std::string_view name);
 
+// What keeps an identifier from serving as a prefix in C, where NAME_t must
+// not be a type of <stddef.h> or <stdint.h>, or in Verilog, where the module
+// NAME must not be a keyword; empty when nothing does.
+std::string CPrefixClash(std::string_view prefix);
+std::string VerilogPrefixClash(std::string_view prefix);
+
 // Each throws CodegenError for a width or result over 64 bits or a bad prefix.
 
 // A C99 source defining PREFIX_t, PREFIX_init, PREFIX_update and PREFIX_finalize.

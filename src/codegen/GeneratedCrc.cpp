@@ -52,6 +52,156 @@ bool IsCodeIdentifier(std::string_view name) {
                        [&](char c) { return letter(c) || digit(c) || c == '_'; });
 }
 
+std::string CPrefixClash(std::string_view prefix) {
+    static constexpr std::string_view kTypes[] = {"size",   "ptrdiff", "wchar",  "max_align",
+                                                  "intptr", "uintptr", "intmax", "uintmax"};
+    std::string_view rest = prefix;
+    if (rest.starts_with('u'))
+        rest.remove_prefix(1);
+    bool sized = rest.starts_with("int");
+    if (sized) {
+        rest.remove_prefix(3);
+        for (std::string_view kind : {"_least", "_fast"})
+            if (rest.starts_with(kind))
+                rest.remove_prefix(kind.size());
+        sized = !rest.empty() &&
+                std::all_of(rest.begin(), rest.end(), [](char c) { return c >= '0' && c <= '9'; });
+    }
+    if (sized || std::find(std::begin(kTypes), std::end(kTypes), prefix) != std::end(kTypes))
+        return std::string(prefix) + "_t is a type of <stddef.h> or <stdint.h>";
+    return {};
+}
+
+std::string VerilogPrefixClash(std::string_view prefix) {
+    static constexpr std::string_view kKeywords[] = {"always",
+                                                     "and",
+                                                     "assign",
+                                                     "automatic",
+                                                     "begin",
+                                                     "buf",
+                                                     "bufif0",
+                                                     "bufif1",
+                                                     "case",
+                                                     "casex",
+                                                     "casez",
+                                                     "cell",
+                                                     "cmos",
+                                                     "config",
+                                                     "deassign",
+                                                     "default",
+                                                     "defparam",
+                                                     "design",
+                                                     "disable",
+                                                     "edge",
+                                                     "else",
+                                                     "end",
+                                                     "endcase",
+                                                     "endconfig",
+                                                     "endfunction",
+                                                     "endgenerate",
+                                                     "endmodule",
+                                                     "endprimitive",
+                                                     "endspecify",
+                                                     "endtable",
+                                                     "endtask",
+                                                     "event",
+                                                     "for",
+                                                     "force",
+                                                     "forever",
+                                                     "fork",
+                                                     "function",
+                                                     "generate",
+                                                     "genvar",
+                                                     "highz0",
+                                                     "highz1",
+                                                     "if",
+                                                     "ifnone",
+                                                     "incdir",
+                                                     "include",
+                                                     "initial",
+                                                     "inout",
+                                                     "input",
+                                                     "instance",
+                                                     "integer",
+                                                     "join",
+                                                     "large",
+                                                     "liblist",
+                                                     "library",
+                                                     "localparam",
+                                                     "macromodule",
+                                                     "medium",
+                                                     "module",
+                                                     "nand",
+                                                     "negedge",
+                                                     "nmos",
+                                                     "nor",
+                                                     "noshowcancelled",
+                                                     "not",
+                                                     "notif0",
+                                                     "notif1",
+                                                     "or",
+                                                     "output",
+                                                     "parameter",
+                                                     "pmos",
+                                                     "posedge",
+                                                     "primitive",
+                                                     "pull0",
+                                                     "pull1",
+                                                     "pulldown",
+                                                     "pullup",
+                                                     "pulsestyle_ondetect",
+                                                     "pulsestyle_onevent",
+                                                     "rcmos",
+                                                     "real",
+                                                     "realtime",
+                                                     "reg",
+                                                     "release",
+                                                     "repeat",
+                                                     "rnmos",
+                                                     "rpmos",
+                                                     "rtran",
+                                                     "rtranif0",
+                                                     "rtranif1",
+                                                     "scalared",
+                                                     "showcancelled",
+                                                     "signed",
+                                                     "small",
+                                                     "specify",
+                                                     "specparam",
+                                                     "strong0",
+                                                     "strong1",
+                                                     "supply0",
+                                                     "supply1",
+                                                     "table",
+                                                     "task",
+                                                     "time",
+                                                     "tran",
+                                                     "tranif0",
+                                                     "tranif1",
+                                                     "tri",
+                                                     "tri0",
+                                                     "tri1",
+                                                     "triand",
+                                                     "trior",
+                                                     "trireg",
+                                                     "unsigned",
+                                                     "use",
+                                                     "uwire",
+                                                     "vectored",
+                                                     "wait",
+                                                     "wand",
+                                                     "weak0",
+                                                     "weak1",
+                                                     "while",
+                                                     "wire",
+                                                     "wor",
+                                                     "xnor",
+                                                     "xor"};
+    if (std::find(std::begin(kKeywords), std::end(kKeywords), prefix) != std::end(kKeywords))
+        return std::string(prefix) + " is a Verilog keyword";
+    return {};
+}
+
 std::string HexLiteral(CrcWord value, int bits) {
     return ModelHex(value, bits);
 }

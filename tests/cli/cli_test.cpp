@@ -442,6 +442,10 @@ TEST(QuenfoldCrc, ReportsBadInputOnStandardErrorWithStatus2) {
         {{"--solve", "--sample", "01:1G"}, "--sample 1: the CRC '1G' is not hexadecimal"},
         {{"--solve", "--sample", "0102 030:1"},
          "--sample 1: token 2 '030' has an odd number of digits"},
+        {{"--emit", "c", "--preset", "CRC-8/SMBUS", "--prefix", "uint_least16"},
+         "--prefix: uint_least16_t is a type of <stddef.h> or <stdint.h>"},
+        {{"--emit", "verilog", "--preset", "CRC-8/SMBUS", "--prefix", "module"},
+         "--prefix: module is a Verilog keyword"},
         {{"--solve", "--sample", "01:02 03"},
          "--sample 1: more than one token after the last ':', where the CRC goes"},
         // A file's error names its line; a byte no sample holds stops the reading at once.
