@@ -90,7 +90,8 @@ std::string VerilogPrefixClash(std::string_view prefix) {
         "supply0 supply1 table task time tran tranif0 tranif1 tri tri0 tri1 "
         "triand trior trireg unsigned use uwire vectored wait wand weak0 weak1 "
         "while wire wor xnor xor ";
-    const std::string word = " " + std::string(prefix) + " ";
+    std::string word = " ";
+    word.append(prefix).append(" ");
     if (kKeywords.find(word) != std::string_view::npos)
         return std::string(prefix) + " is a Verilog keyword";
     return {};
